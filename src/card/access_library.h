@@ -69,7 +69,7 @@ struct AdapterRegistryInfo {
 };
 
 class AccessLibrary {
-public:
+  public:
     virtual ~AccessLibrary() = default;
 
     virtual bool W32N_IsWindowsNT() = 0;

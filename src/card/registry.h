@@ -17,7 +17,7 @@ inline constexpr RegistryKey kLocalMachine = 0x80000002;
 inline constexpr RegistryKey kCurrentConfig = 0x80000005;
 
 class Registry {
-public:
+  public:
     virtual ~Registry() = default;
 
     // Opens the key at path ("A\\B\\C", backslash-separated, case-insensitive) below parent

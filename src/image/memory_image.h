@@ -37,7 +37,7 @@ struct Location {
 };
 
 class MemoryImage {
-public:
+  public:
     MemoryImage();
     ~MemoryImage();
     MemoryImage(const MemoryImage&) = delete;
@@ -89,7 +89,7 @@ public:
     }
     void clearExecutionAddress() { hasExecutionAddress_ = false; }
 
-private:
+  private:
     using Chunk = std::array<std::uint8_t, kChunkSize>;
 
     bool openChunk(std::uint16_t index);

@@ -13,9 +13,9 @@ inline constexpr std::uint32_t kFileNamePlug = 0xFFFFFFFF;
 
 enum PlugStatus : std::uint32_t {
     kPlugApplied = 0,
-    kPlugPending = 1,      // set on insertion and by resetStatuses
-    kPlugPdrMissing = 2,   // the PDR is not in the card's PDA
-    kPlugNoTarget = 3,     // the target area is not in the image, or the file name did not fit
+    kPlugPending = 1,     // set on insertion and by resetStatuses
+    kPlugPdrMissing = 2,  // the PDR is not in the card's PDA
+    kPlugNoTarget = 3,    // the target area is not in the image, or the file name did not fit
     kPlugLengthDiffers = 4,
 };
 
@@ -29,7 +29,7 @@ struct PlugRecord {
 // Kept in ascending order of target address; a record for an address already present
 // replaces the earlier one.
 class PlugList {
-public:
+  public:
     // 0 when a record with the same target address was replaced, 1 when the new record went
     // before a record with a greater address (or into an empty list), 2 when it went to the end.
     int insert(std::uint32_t pdrCode, std::uint32_t targetAddress, std::uint16_t length);
@@ -47,7 +47,7 @@ public:
 
     const std::vector<PlugRecord>& records() const { return records_; }
 
-private:
+  private:
     std::vector<PlugRecord> records_;
     std::size_t cursor_ = 0;
 };

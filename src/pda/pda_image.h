@@ -36,7 +36,7 @@ std::uint16_t crc16ArcWords(std::uint16_t crc, std::span<const std::uint16_t> wo
 
 // One record: its length word, its code word and length - 1 data words.
 class PdrRecord {
-public:
+  public:
     explicit PdrRecord(std::vector<std::uint16_t> words) : words_(std::move(words)) {}
 
     std::uint16_t length() const { return words_[0]; }
@@ -46,12 +46,12 @@ public:
     // All length + 1 words, length word first.
     std::span<const std::uint16_t> words() const { return words_; }
 
-private:
+  private:
     std::vector<std::uint16_t> words_;
 };
 
 class PdaImage {
-public:
+  public:
     void clear();
     bool isEmpty() const { return records_.empty(); }
 
@@ -84,7 +84,7 @@ public:
 
     const std::vector<PdrRecord>& records() const { return records_; }
 
-private:
+  private:
     std::vector<PdrRecord> records_;
     std::uint16_t storedChecksum_ = 0;
     std::uint16_t runningChecksum_ = 0;
