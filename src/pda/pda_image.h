@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace quillon::pda {
@@ -39,7 +40,7 @@ class PdrRecord {
   public:
     explicit PdrRecord(std::vector<std::uint16_t> words) : words_(std::move(words)) {}
 
-    std::uint16_t length() const { return words_[0]; }
+    std::uint16_t length() const { return words_.empty() ? 0 : words_[0]; }
     std::uint16_t code() const { return words_.size() > 1 ? words_[1] : 0; }
     // length - 1 data words (none for a record of length 1 or 0).
     std::span<const std::uint16_t> data() const;
@@ -58,12 +59,17 @@ class PdaImage {
     // Takes a run that begins with a length word and holds length + 1 words. An end record
     // (2, 0x0000, checksum) sets the stored checksum only; any other run is stored as one
     // record in code order (replacing a record of the same code) and folded into the running
-    // checksum. False, with nothing changed, when the run is shorter than its length word says.
+    // checksum. A run of length 0 (a lone zero word, with no code) is not kept, but its word
+    // is folded into the running checksum as a kept record's would be, so that data holding
+    // one still validates. False, with nothing changed, when the run is empty, shorter than
+    // its length word says, or a deletion item (length 1), which is never a record.
     bool insertRecord(std::span<const std::uint16_t> words);
     bool removeRecord(std::uint16_t code);
 
     // Applies a run of words item by item (records, deletion items, the end record, which
-    // stops the walk); returns the number of items applied. Merges into what the list holds.
+    // stops the walk); returns the number of items applied, the end record included. Merges
+    // into what the list holds. The walk ends at the first item that would run past the end
+    // of the run. A length-0 item is folded into the running checksum but not counted.
     int parseWords(std::span<const std::uint16_t> words);
 
     const PdrRecord* findRecord(std::uint16_t code) const;

@@ -1,0 +1,128 @@
+#include "pda/pda_text_reader.h"
+
+#include "base/hex_digits.h"
+
+namespace quillon::pda {
+namespace {
+
+// A token may carry leading zeros before an "x" (as in 0x0012), so up to six digits are
+// allowed with the prefix and four without.
+constexpr unsigned kMaxDigitsWithPrefix = 6;
+constexpr unsigned kMaxDigitsPlain = 4;
+
+char toLowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool isSeparator(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f' || c == ',';
+}
+
+bool isCommentStart(char c) {
+    return c == ';' || c == '#';
+}
+
+}  // namespace
+
+bool PdaTextReader::feed(std::string_view bytes) {
+    for (const char c : bytes) {
+        if (!take(c)) {
+            return false;
+        }
+    }
+    return !rejected_ && stored_ < words_.size();
+}
+
+std::size_t PdaTextReader::finish() {
+    if (!finished_) {
+        finished_ = true;
+        // The end of the file closes a last token as a line end would.
+        take('\n');
+    }
+    if (rejected_ || stored_ != nextLengthAt_) {
+        return 0;
+    }
+    return stored_;
+}
+
+bool PdaTextReader::take(char raw) {
+    if (rejected_ || stored_ >= words_.size()) {
+        return false;
+    }
+    const char c = toLowerAscii(raw);
+
+    if (inComment_) {
+        if (c == '\n') {
+            inComment_ = false;
+        }
+        return true;
+    }
+
+    if (isSeparator(c) || isCommentStart(c)) {
+        if (tokenOpen_ && !closeToken()) {
+            return false;
+        }
+        if (isCommentStart(c)) {
+            inComment_ = true;
+        }
+        return true;
+    }
+
+    const int digit = hexDigitValue(c);
+    if (digit >= 0) {
+        if (!tokenOpen_) {
+            tokenOpen_ = true;
+            prefixSeen_ = false;
+            value_ = 0;
+            digits_ = 0;
+        }
+        value_ = static_cast<std::uint16_t>((value_ << 4) | static_cast<unsigned>(digit));
+        // Counting stops past the limit; the token is rejected when it closes.
+        if (digits_ <= kMaxDigitsWithPrefix) {
+            ++digits_;
+        }
+        return true;
+    }
+
+    if (c == 'x') {
+        // The prefix belongs after a zero value (0x1f, 00x1f); an "x" that opens a token has
+        // no digit before it, and a lone "x" must not pass for a word, so both are refused.
+        if (!tokenOpen_ || value_ != 0) {
+            rejected_ = true;
+            return false;
+        }
+        prefixSeen_ = true;
+        return true;
+    }
+
+    // Any other byte opens a comment between tokens (so a line that starts with a word such as
+    // MAC is a remark) but spoils a token it touches.
+    if (tokenOpen_) {
+        rejected_ = true;
+        return false;
+    }
+    inComment_ = true;
+    return true;
+}
+
+bool PdaTextReader::closeToken() {
+    tokenOpen_ = false;
+    const unsigned limit = prefixSeen_ ? kMaxDigitsWithPrefix : kMaxDigitsPlain;
+    if (digits_ > limit) {
+        rejected_ = true;
+        return false;
+    }
+    if (stored_ == nextLengthAt_) {
+        nextLengthAt_ = stored_ + value_ + 1;
+    }
+    words_[stored_++] = value_;
+    return true;
+}
+
+std::size_t readPdaText(std::string_view text, PdaWords& words) {
+    PdaTextReader reader(words);
+    reader.feed(text);
+    return reader.finish();
+}
+
+}  // namespace quillon::pda
