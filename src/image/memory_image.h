@@ -15,7 +15,7 @@
 namespace quillon::image {
 
 inline constexpr std::uint32_t kChunkSize = 2048;
-// An append is refused once the image has opened this many chunks (204,800 bytes stored).
+// An append is refused once the image holds this many full chunks (204,800 bytes).
 inline constexpr std::uint16_t kChunkLimit = 100;
 inline constexpr std::uint16_t kChunkSlots = 256;
 // Range numbers run from 1; entry 0 of the range table is never used.
@@ -47,10 +47,18 @@ class MemoryImage {
     void clear();
 
     // Adds the bytes, the first of which belongs at address. Refused (false, nothing stored)
-    // when the image already opened 100 chunks, when bytes is empty or longer than 65,535
-    // bytes, or when a new range would be the 256th. Returns false part-way, keeping what was
-    // stored, when no chunk slot is left.
+    // when the image is full (see isFull), when bytes is empty or longer than 65,535
+    // bytes, when a new range would be the 256th, or when the bytes would run past address
+    // 0xFFFFFFFF. Returns false part-way, keeping what was stored, when no chunk can be had.
     bool append(std::span<const std::uint8_t> bytes, std::uint32_t address);
+
+    // True once 100 chunks' worth of bytes (204,800) are stored: every later append is
+    // refused. An append that starts below that mark runs to its end, even into chunk 100
+    // and beyond.
+    bool isFull() const {
+        return currentChunk_ >= kChunkLimit ||
+               (currentChunk_ == kChunkLimit - 1 && chunkFill_ >= kChunkSize);
+    }
 
     // Replaces the bytes at address .. address + size - 1, all of which must already be
     // present (possibly across ranges that continue each other). Every copy of a repeated
@@ -76,8 +84,10 @@ class MemoryImage {
     std::uint16_t countBlocks(std::uint16_t blockSize, std::uint32_t alignment) const;
 
     std::uint16_t rangeCount() const { return rangeCount_; }
-    // Range n, numbered from 1 to rangeCount().
-    const ImageRange& range(std::uint16_t n) const { return ranges_[n]; }
+    // Range n, numbered from 1 to rangeCount(); an empty entry for any other n.
+    const ImageRange& range(std::uint16_t n) const {
+        return ranges_[n >= 1 && n <= rangeCount_ ? n : 0];
+    }
     // Total bytes stored in all ranges.
     std::uint32_t totalBytes() const;
 
@@ -93,6 +103,9 @@ class MemoryImage {
     using Chunk = std::array<std::uint8_t, kChunkSize>;
 
     bool openChunk(std::uint16_t index);
+    std::uint64_t rangeEnd(std::uint16_t n) const {
+        return std::uint64_t{ranges_[n].startAddress} + ranges_[n].length;
+    }
 
     std::uint16_t currentChunk_ = 0;
     std::uint32_t chunkFill_ = 0;
