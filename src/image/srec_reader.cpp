@@ -1,0 +1,342 @@
+// Reading S-record firmware files into a MemoryImage, a PlugList and a FirmwareInfo.
+#include "image/srec_reader.h"
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "base/log.h"
+#include "image/firmware_info.h"
+#include "image/line_source.h"
+
+namespace quillon::image {
+namespace {
+
+constexpr std::uint8_t kNotHex = 0x10;
+
+// Digit values 0 to 15, kNotHex for any other character: OR-ing a line's entries flags a bad
+// character without a branch per character.
+constexpr std::array<std::uint8_t, 256> kHexTable = [] {
+    std::array<std::uint8_t, 256> table{};
+    for (std::size_t c = 0; c < table.size(); ++c) {
+        table[c] = kNotHex;
+    }
+    for (int d = 0; d < 10; ++d) {
+        table['0' + d] = static_cast<std::uint8_t>(d);
+    }
+    for (int d = 0; d < 6; ++d) {
+        table['a' + d] = static_cast<std::uint8_t>(10 + d);
+        table['A' + d] = static_cast<std::uint8_t>(10 + d);
+    }
+    return table;
+}();
+
+std::uint8_t hexValue(char c) {
+    return kHexTable[static_cast<unsigned char>(c)];
+}
+
+std::uint32_t littleEndian32(const std::uint8_t* p) {
+    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
+           std::uint32_t{p[3]} << 24;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+template <class Lines>
+std::uint16_t readLines(FirmwareInfo& info, Lines& lines, MemoryImage* image, PlugList* plugs,
+                        ui::UserInterface& ui) {
+    std::uint16_t lineCount = 0;
+    LineSlice slice;
+    for (;;) {
+        const bool got = lines.next(slice);
+        // The attempt that meets the end of the input counts as one more, empty, line.
+        ++lineCount;
+        if (!got) {
+            break;
+        }
+        // A piece of an over-long line is parsed like any line; no record is that long, so
+        // it is refused with the reason the checks find.
+        if (!slice.text.empty() &&
+            info.parseRecord(image, plugs, slice.text, lineCount, ui) == kRecordRefused) {
+            return 0;
+        }
+        // Counted for empty lines too, so that the 16-bit count can never wrap.
+        if (lineCount > kSrecLineLimit) {
+            break;
+        }
+    }
+    if (lines.failed()) {
+        writeLog("Error: Line %u: File could not be read.\n", unsigned{lineCount});
+        return 0;
+    }
+    if (image != nullptr && !image->hasExecutionAddress()) {
+        writeLog("Error: Line %u: End reached without an execution address record.\n",
+                 unsigned{lineCount});
+        return 0;
+    }
+    return lineCount;
+}
+
+void tellAllocationFailure(ui::UserInterface& ui) {
+    ui::MessageBox box;
+    box.text = "Memory allocation error. Cannot continue";
+    box.caption = "Internal Error.";
+    box.owner = ui::Owner::None;
+    box.buttons = ui::Buttons::Ok;
+    box.icon = ui::Icon::Error;
+    ui.messageBox(box);
+}
+
+}  // namespace
+
+std::uint16_t FirmwareInfo::readFile(const std::string& path, MemoryImage* image, PlugList* plugs,
+                                     ui::UserInterface& ui) {
+    clear();
+    if (image != nullptr) {
+        image->clearExecutionAddress();
+    }
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        writeLog("File not found. ");
+        return 0;
+    }
+    FileLineSource lines(file.get(), kSrecLinePiece);
+    return readLines(*this, lines, image, plugs, ui);
+}
+
+std::uint16_t FirmwareInfo::readSrecText(std::string_view text, MemoryImage* image, PlugList* plugs,
+                                         ui::UserInterface& ui) {
+    clear();
+    if (image != nullptr) {
+        image->clearExecutionAddress();
+    }
+    TextLineSource lines(text, kSrecLinePiece);
+    return readLines(*this, lines, image, plugs, ui);
+}
+
+int FirmwareInfo::parseRecord(MemoryImage* image, PlugList* plugs, std::string_view line,
+                              std::uint16_t lineNumber, ui::UserInterface& ui) {
+    const unsigned number = lineNumber;
+
+    std::uint8_t seen = 0;
+    for (std::size_t i = 1; i < line.size(); ++i) {
+        seen |= hexValue(line[i]);
+    }
+    if ((seen & kNotHex) != 0) {
+        writeLog("Error: Line %u: Bad character found. Cannot process file.\n", number);
+        return kRecordRefused;
+    }
+    if (line.empty() || line[0] != 'S') {
+        writeLog("Error: Line %u: record does not begin with 'S'\n", number);
+        return kRecordRefused;
+    }
+
+    enum class Kind { Ignored, Data, Termination };
+    Kind kind = Kind::Data;
+    std::size_t addressBytes = 0;
+    switch (line.size() > 1 ? line[1] : '\0') {
+        case '0':
+        case '5':
+            kind = Kind::Ignored;
+            writeLog("Info records ignored.\n");
+            break;
+        case '1':
+            addressBytes = 2;
+            break;
+        case '2':
+            addressBytes = 3;
+            break;
+        case '3':
+            addressBytes = 4;
+            break;
+        case '7':
+            kind = Kind::Termination;
+            addressBytes = 4;
+            break;
+        case '8':
+            kind = Kind::Termination;
+            addressBytes = 3;
+            break;
+        case '9':
+            kind = Kind::Termination;
+            addressBytes = 2;
+            break;
+        default:
+            writeLog("ERROR: Line %u: record type invalid or unsupported.\n", number);
+            return kRecordRefused;
+    }
+
+    std::size_t byteCount = 0;
+    bool lengthOk = line.size() >= 4;
+    if (lengthOk) {
+        byteCount = std::size_t{hexValue(line[2])} << 4 | hexValue(line[3]);
+        lengthOk = line.size() == 2 * byteCount + 4;
+        if (kind == Kind::Termination) {
+            lengthOk = lengthOk && line.size() == 2 * addressBytes + 6;
+        } else if (kind == Kind::Data) {
+            lengthOk = lengthOk && line.size() >= 2 * addressBytes + 6;
+        }
+    }
+    if (!lengthOk) {
+        writeLog("ERROR: Line %u: line length invalid.\n", number);
+        return kRecordRefused;
+    }
+
+    // bytes[0] is the count, then the address, the data and the checksum.
+    std::array<std::uint8_t, 256> bytes;
+    unsigned sum = 0;
+    const char* digits = line.data() + 2;
+    for (std::size_t i = 0; i <= byteCount; ++i) {
+        const auto value =
+            static_cast<std::uint8_t>(hexValue(digits[2 * i]) << 4 | hexValue(digits[2 * i + 1]));
+        bytes[i] = value;
+        sum += value;
+    }
+    if ((sum & 0xFF) != 0xFF) {
+        writeLog("ERROR: Line %u: Checksum failed.\n", number);
+        return kRecordRefused;
+    }
+    if (kind == Kind::Ignored) {
+        return kRecordIgnored;
+    }
+
+    std::uint32_t address = 0;
+    for (std::size_t i = 1; i <= addressBytes; ++i) {
+        address = address << 8 | bytes[i];
+    }
+
+    if (kind == Kind::Termination) {
+        if (image == nullptr) {
+            return kRecordTermination;
+        }
+        if (!image->hasExecutionAddress()) {
+            image->setExecutionAddress(address);
+        } else if (image->executionAddress() != address) {
+            writeLog("ERROR: Line %u: 2nd execution address found!\n", number);
+            return kRecordRefused;
+        }
+        return kRecordTermination;
+    }
+
+    const std::span<const std::uint8_t> data(bytes.data() + 1 + addressBytes,
+                                             byteCount - addressBytes - 1);
+    if (address < kReservedAddressStart) {
+        if (image != nullptr && !data.empty() && !image->append(data, address)) {
+            // The image is full (or memory ran out): the person must know why the file is
+            // refused, but one oversized file is no reason to end the program.
+            tellAllocationFailure(ui);
+            return kRecordRefused;
+        }
+        return kRecordData;
+    }
+    if (address == kPlugRecordAddress || address == kMarkerRecordAddress) {
+        // Both carry three 32-bit values; a shorter record has no defined meaning.
+        if (data.size() < kPlugRecordBytes) {
+            writeLog("Line %u: Invalid record format. \n", number);
+            return kRecordRefused;
+        }
+        const std::uint32_t first = littleEndian32(data.data());
+        const std::uint32_t second = littleEndian32(data.data() + 4);
+        const std::uint32_t third = littleEndian32(data.data() + 8);
+        if (address == kPlugRecordAddress) {
+            if (plugs != nullptr) {
+                plugs->insert(first, second, static_cast<std::uint16_t>(third));
+            }
+        } else if (third != 0 && image != nullptr) {
+            // The marker word goes just below the marker's address; when that area has not
+            // been read yet it becomes a range of its own.
+            const std::uint32_t target = first - 2;
+            const std::array<std::uint8_t, 2> word{kMarkerWord & 0xFF, kMarkerWord >> 8};
+            if (!image->overwrite(word, target)) {
+                image->append(word, target);
+            }
+        }
+        return kRecordData;
+    }
+    if ((address & kInfoRecordMask) == kInfoRecordBase) {
+        return applyInformation(data, number);
+    }
+    writeLog("Line %u: Unknown record type\n", number);
+    return kRecordRefused;
+}
+
+int FirmwareInfo::applyInformation(std::span<const std::uint8_t> data, unsigned number) {
+    const auto word = [&data](std::size_t i) {
+        return static_cast<std::uint16_t>(data[2 * i] | data[2 * i + 1] << 8);
+    };
+    if (data.size() < 2 || data.size() != 2 * std::size_t{word(0)} + 2) {
+        writeLog("Line %u: Record length does not correspond to size field.\n", number);
+        return kRecordRefused;
+    }
+    const std::uint16_t size = word(0);
+    if (size > 20) {
+        writeLog("Line %u: Record length too long.\n", number);
+        return kRecordRefused;
+    }
+    // A record without its type word, or a build sequence without its value, says nothing
+    // that could be stored.
+    if (size == 0 || (word(1) == 3 && size < 2)) {
+        writeLog("Line %u: Invalid record format. \n", number);
+        return kRecordRefused;
+    }
+    switch (word(1)) {
+        case 1: {
+            if (size != 5) {
+                break;
+            }
+            const ComponentIdentity identity{true, word(2), word(4), word(5), word(3)};
+            if (identity.componentId == kPrimaryComponentId) {
+                primary = identity;
+            } else if (identity.componentId == kStationComponentId) {
+                station = identity;
+            }
+            return kRecordData;
+        }
+        case 2:
+            if (size != 6 || word(3) >= kCompatibilitySlots) {
+                break;
+            }
+            compatibility[word(3)] =
+                ComponentRange{true, word(2), word(3), word(4), word(5), word(6)};
+            return kRecordData;
+        case 3:
+            buildSequence = word(2);
+            writeLog("Build sequence: %u\n", unsigned{buildSequence});
+            return kRecordData;
+        case 4: {
+            if (size != 5) {
+                break;
+            }
+            std::size_t slot = 0;
+            while (slot + 1 < kPlatformSlots && platforms[slot].present) {
+                ++slot;
+            }
+            platforms[slot] = PlatformEntry{true, word(2), {word(3), word(4), word(5)}};
+            return kRecordData;
+        }
+        default: {
+            std::string text = "Unknown firmware info record - size: ";
+            char number16[8];
+            std::snprintf(number16, sizeof number16, "%x", unsigned{size});
+            text += number16;
+            std::snprintf(number16, sizeof number16, "%x", unsigned{word(1)});
+            text += ", type ";
+            text += number16;
+            text += "; Data:  ";
+            for (std::size_t i = 2; i <= size; ++i) {
+                std::snprintf(number16, sizeof number16, "%x ", unsigned{word(i)});
+                text += number16;
+            }
+            text += "\n";
+            writeLog("%s", text.c_str());
+            return kRecordData;
+        }
+    }
+    writeLog("Line %u: Invalid record format. \n", number);
+    return kRecordRefused;
+}
+
+}  // namespace quillon::image
