@@ -1,13 +1,21 @@
-// The seam through which the program speaks to a person: message boxes, and the progress bar
-// of long card operations. The terminal, the window and the tests' scripted face implement it.
-// It depends on nothing, so that the lowest layers can tell the person about a failure where
-// they find it.
+// The seam through which the program speaks to a person: message boxes, file dialogs, the
+// report window, the progress window, the PDA settings dialog, the cursor, and the main
+// window's visibility, enabled state and bound fields. The terminal, the window and the tests'
+// scripted face implement it. It depends on nothing, so that the lowest layers can tell the
+// person about a failure where they find it.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
+namespace quillon::pda {
+class PdaSettingsDialog;
+}
+
 namespace quillon::ui {
+
+struct MainWindowView;
 
 enum class Buttons { Ok, OkCancel, YesNo };
 enum class Icon { None, Error, Warning, Question, Information };
@@ -26,6 +34,37 @@ struct MessageBox {
     Icon icon = Icon::None;
 };
 
+// An open or save dialog over the main window. The filter is written as the pairs of a
+// description and a pattern list, each part ended by "|", e.g.
+// "Hex File (*.hex)|*.hex|Text Dump (*.dmp)|*.dmp|".
+struct FileDialogRequest {
+    enum class Kind { Open, Save };
+    Kind kind = Kind::Open;
+    std::string defaultExtension;  // without the dot, added to a typed name that has none
+    std::string initialName;       // proposed file name
+    std::string filter;
+    bool fileMustExist = false;
+    bool confirmOverwrite = false;  // ask before an existing file is replaced
+    bool hideReadOnly = true;       // no read-only check box
+};
+
+struct FileDialogResult {
+    std::string path;     // the chosen full path
+    int filterIndex = 1;  // the filter the person picked, counted from 1
+};
+
+// The report window: a scrolling text with colour markup, an accept button, a cancel button
+// and a button that copies the text.
+struct ReportRequest {
+    std::string text;  // ReportText: plain text with colour tags such as "{+r}" and "{+k}"
+    std::string acceptCaption = "OK";
+    std::string cancelCaption = "CANCEL";
+    std::string title = "Update Information";
+    bool acceptShown = true;  // when false, the accept button is neither shown nor enabled
+};
+
+enum class Cursor { Arrow, Wait };
+
 // The bar of the progress window, as the programming of a card drives it.
 class ProgressBar {
   public:
@@ -34,12 +73,96 @@ class ProgressBar {
     virtual void setPosition(int position) = 0;
 };
 
+// The small window that stands alone on the screen while a long card operation runs: a line
+// of large text and a progress bar. It is created hidden with an empty text and destroyed with
+// its object. The operation runs on the caller's thread, so showText paints at once.
+class ProgressWindow {
+  public:
+    virtual ~ProgressWindow() = default;
+
+    virtual void centre() = 0;
+    virtual void show() = 0;
+    virtual void hide() = 0;
+    virtual ProgressBar& bar() = 0;
+
+    // Stores the text; it is shown by the next showText.
+    void setText(std::string text) { text_ = std::move(text); }
+    const std::string& text() const { return text_; }
+    // Shows the stored text, " Please wait..." when none was set, and paints before returning.
+    void showText() {
+        if (text_.empty()) {
+            text_ = " Please wait...";
+        }
+        paintText(text_);
+    }
+
+  protected:
+    virtual void paintText(const std::string& text) = 0;
+
+  private:
+    std::string text_;
+};
+
 class UserInterface {
   public:
     virtual ~UserInterface() = default;
 
     // Shows the box modally and returns the person's answer.
     virtual Answer messageBox(const MessageBox& box) = 0;
+
+    // The chosen file, or none when the person cancelled.
+    virtual std::optional<FileDialogResult> fileDialog(const FileDialogRequest& request) {
+        (void)request;
+        return std::nullopt;
+    }
+
+    // Shows the report modally; true when the person pressed the accept button.
+    virtual bool showReport(const ReportRequest& request) {
+        (void)request;
+        return false;
+    }
+
+    // A new progress window, hidden, with an empty text.
+    virtual std::unique_ptr<ProgressWindow> createProgressWindow();
+
+    // Runs the "View / Modify PDA Settings" dialog over the dialog's state; true when the
+    // person confirmed with "Write to Card Now" (the dialog's confirm() accepted), false when
+    // cancelled.
+    virtual bool runPdaSettingsDialog(pda::PdaSettingsDialog& dialog) {
+        (void)dialog;
+        return false;
+    }
+
+    virtual void setCursor(Cursor cursor) { (void)cursor; }
+
+    virtual void showMainWindow(bool shown) { (void)shown; }
+    virtual void enableMainWindow(bool enabled) { (void)enabled; }
+    // Writes the main window's bound fields and control states into its controls.
+    virtual void pushMainWindow(const MainWindowView& view) { (void)view; }
 };
+
+// A progress window that shows nothing, for faces without one.
+class SilentProgressWindow : public ProgressWindow {
+  public:
+    void centre() override {}
+    void show() override {}
+    void hide() override {}
+    ProgressBar& bar() override { return bar_; }
+
+  protected:
+    void paintText(const std::string&) override {}
+
+  private:
+    class NullBar : public ProgressBar {
+      public:
+        void setRange(int, int) override {}
+        void setPosition(int) override {}
+    };
+    NullBar bar_;
+};
+
+inline std::unique_ptr<ProgressWindow> UserInterface::createProgressWindow() {
+    return std::make_unique<SilentProgressWindow>();
+}
 
 }  // namespace quillon::ui

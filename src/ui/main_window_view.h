@@ -1,0 +1,76 @@
+// What the main window shows: its bound text fields and options, the states of its controls
+// and menu entries, the adapter list and the file list. The window logic fills it; a face
+// draws it when the logic pushes.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace quillon::ui {
+
+// Command identifiers of the main window.
+enum Command : int {
+    kCmdOk = 1,
+    kCmdClose = 2,
+    kCmdTestCommand = 1010,
+    kCmdContinue = 1011,
+    kCmdCloseAdapter = 1014,
+    kCmdModifyPda = 1015,
+    kCmdClearPda = 1017,
+    kCmdRidStressTest = 1045,
+    kCmdFirmwareVersions = 1046,
+    kCmdDetectAdapters = 1051,
+    kCmdForceAllBlocks = 1054,
+    kCmdVerifyDownloads = 1055,
+    kCmdAddFile = 1056,
+    kCmdClearPdaMenu = 32772,
+    kCmdDisplayPda = 32773,
+    kCmdShowCis = 32778,
+    kCmdMacType = 32779,
+    kCmdDriverVersion = 32780,
+    kCmdExportFirmware = 32781,
+    kCmdAbout = 32783,
+    kCmdShowInfo = 32784,
+    kCmdRemoveFiles = 32785,
+    kCmdSavePda = 32786,
+};
+
+struct AdapterListRow {
+    std::string text;
+    std::uint32_t itemData = 0;
+};
+
+struct FileListRow {
+    int type = 0;          // the file type, also the row's icon
+    std::string typeText;  // column "Type / Version"
+    std::string path;      // column "File Path"
+    bool selected = false;
+};
+
+struct MainWindowView {
+    std::string title = "Quillonex";
+    std::string statusText;
+    std::string pdaMacText;
+    std::string pdaSerialText;
+    std::string currentMacText;
+    std::string adapterNameText;
+    std::string versionText;
+    bool forceAllBlocks = true;
+    bool verifyDownloads = false;
+
+    bool continueEnabled = false;
+    bool closeAdapterShown = false;
+    bool adapterListShown = true;
+    bool adapterNameShown = false;
+    bool detectAdaptersShown = true;
+    // Menu entries and command identifiers that are enabled (true) or greyed (false).
+    std::map<int, bool> commandEnabled;
+
+    std::vector<AdapterListRow> adapters;
+    int selectedAdapterRow = -1;  // the row the list shows selected, -1 for none
+    std::vector<FileListRow> files;
+};
+
+}  // namespace quillon::ui
