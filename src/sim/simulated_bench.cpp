@@ -1,9 +1,14 @@
 #include "sim/simulated_bench.h"
 
-namespace quillon::sim {
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
-// Saving card state comes with bench folders.
-class CardStateFile {};
+#include "base/atomic_file.h"
+#include "sim/bench_json.h"
+#include "sim/card_state_file.h"
+
+namespace quillon::sim {
 
 namespace {
 
@@ -31,10 +36,58 @@ std::unique_ptr<SimulatedBench> SimulatedBench::open(const std::string& dir, std
 }
 
 std::unique_ptr<SimulatedBench> SimulatedBench::open(const std::string& dir,
-                                                     const BenchOpenOptions& /*options*/,
+                                                     const BenchOpenOptions& options,
                                                      std::string& error) {
-    error = dir + ": bench folders are not supported yet";
-    return nullptr;
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (ec || !fs::is_directory(dir, ec)) {
+        error = dir + ": cannot create the bench folder";
+        return nullptr;
+    }
+    const std::string benchPath = benchJsonPath(dir);
+    if (!fs::exists(benchPath, ec)) {
+        if (!writeFileAtomically(benchPath, benchToJson(defaultBenchConfig()))) {
+            error = benchPath + ": cannot be written";
+            return nullptr;
+        }
+    }
+    std::ifstream in(benchPath, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in && !in.eof()) {
+        error = benchPath + ": cannot be read";
+        return nullptr;
+    }
+    BenchConfig config;
+    if (!parseBenchJson(text, config, error)) {
+        return nullptr;
+    }
+
+    auto bench = std::make_unique<SimulatedBench>(std::move(config));
+    bench->folder_ = dir;
+    for (std::size_t i = 0; i < bench->cards_.size(); ++i) {
+        const std::string name = cardStateFileName(i);
+        auto file =
+            CardStateFile::open((fs::path(dir) / name).string(), name, *bench->cards_[i], error);
+        if (!file) {
+            return nullptr;
+        }
+        bench->cards_[i]->setStateLog(file.get());
+        bench->stateFiles_.push_back(std::move(file));
+    }
+    LatencyModel latency = bench->config_.latency;
+    latency.enabled = options.latency.value_or(latency.enabled);
+    bench->library_.setLatency(latency,
+                               options.sleeper != nullptr ? options.sleeper : &bench->realSleeper_);
+    return bench;
+}
+
+std::string benchJsonPath(const std::string& dir) {
+    return (std::filesystem::path(dir) / "bench.json").string();
+}
+
+std::string cardStateFileName(std::size_t adapterPosition) {
+    return "card-" + std::to_string(adapterPosition) + ".state";
 }
 
 }  // namespace quillon::sim

@@ -93,4 +93,8 @@ class SimulatedBench {
     RealSleeper realSleeper_;
 };
 
+// The paths of a bench folder's files.
+std::string benchJsonPath(const std::string& dir);
+std::string cardStateFileName(std::size_t adapterPosition);
+
 }  // namespace quillon::sim

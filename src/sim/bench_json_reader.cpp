@@ -1,0 +1,672 @@
+// Reading bench.json. Every value is checked for its type and range, every key must be known
+// (a misspelt key would otherwise be ignored without a word), and the first problem ends the
+// read with a message that names the key.
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <set>
+#include <utility>
+
+#include "base/hex_digits.h"
+#include "sim/bench_json.h"
+#include "sim/pda_words.h"
+#include "sim/text_compare.h"
+
+namespace quillon::sim {
+
+namespace {
+
+using Json = nlohmann::json;
+
+constexpr std::size_t kMaxRidWords = 252;
+constexpr std::size_t kMaxIdentText = 26;
+
+// Thrown inside the reader only; parseBenchJson turns it into its error text.
+struct BenchError {
+    std::string message;
+};
+
+[[noreturn]] void fail(const std::string& path, const std::string& problem) {
+    throw BenchError{"bench.json: " + path + ": " + problem};
+}
+
+std::string child(const std::string& path, std::string_view key) {
+    return path.empty() ? std::string(key) : path + "." + std::string(key);
+}
+
+std::string item(const std::string& path, std::size_t index) {
+    return path + "[" + std::to_string(index) + "]";
+}
+
+// An object whose keys are checked against the ones the reader asks for.
+class Object {
+  public:
+    Object(const Json& json, std::string path) : json_(json), path_(std::move(path)) {
+        if (!json_.is_object()) {
+            fail(path_.empty() ? "(top level)" : path_, "expected an object");
+        }
+    }
+
+    const std::string& path() const { return path_; }
+    std::string pathOf(std::string_view key) const { return child(path_, key); }
+
+    const Json* find(std::string_view key) {
+        known_.insert(std::string(key));
+        const auto it = json_.find(key);
+        return it == json_.end() ? nullptr : &*it;
+    }
+
+    const Json& require(std::string_view key) {
+        const Json* value = find(key);
+        if (value == nullptr) {
+            fail(pathOf(key), "missing");
+        }
+        return *value;
+    }
+
+    // Call after every key was asked for.
+    void rejectUnknownKeys() const {
+        for (const auto& entry : json_.items()) {
+            if (known_.count(entry.key()) == 0) {
+                fail(pathOf(entry.key()), "unknown key");
+            }
+        }
+    }
+
+  private:
+    const Json& json_;
+    std::string path_;
+    std::set<std::string> known_;
+};
+
+std::uint64_t toNumber(const Json& json, const std::string& path, std::uint64_t max) {
+    std::uint64_t value = 0;
+    if (json.is_number_unsigned()) {
+        value = json.get<std::uint64_t>();
+    } else if (json.is_number_integer()) {
+        fail(path, "number out of range (0 to " + std::to_string(max) + ")");
+    } else if (json.is_string()) {
+        // Hexadecimal text such as "0xFF010186", easier to read for OIDs and addresses.
+        const std::string& text = json.get_ref<const std::string&>();
+        if (text.size() < 3 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X')) {
+            fail(path, "expected a number");
+        }
+        for (std::size_t i = 2; i < text.size(); ++i) {
+            const int digit = hexDigitValue(text[i]);
+            if (digit < 0) {
+                fail(path, "expected a number");
+            }
+            if (value > (max >> 4)) {
+                fail(path, "number out of range (0 to " + std::to_string(max) + ")");
+            }
+            value = (value << 4) | static_cast<std::uint64_t>(digit);
+        }
+    } else {
+        fail(path, "expected a number");
+    }
+    if (value > max) {
+        fail(path, "number out of range (0 to " + std::to_string(max) + ")");
+    }
+    return value;
+}
+
+std::uint16_t toU16(const Json& json, const std::string& path) {
+    return static_cast<std::uint16_t>(toNumber(json, path, 0xFFFF));
+}
+
+std::uint32_t toU32(const Json& json, const std::string& path) {
+    return static_cast<std::uint32_t>(toNumber(json, path, 0xFFFFFFFF));
+}
+
+bool toBool(const Json& json, const std::string& path) {
+    if (!json.is_boolean()) {
+        fail(path, "expected true or false");
+    }
+    return json.get<bool>();
+}
+
+std::string toString(const Json& json, const std::string& path) {
+    if (!json.is_string()) {
+        fail(path, "expected a string");
+    }
+    return json.get<std::string>();
+}
+
+const Json& toArray(const Json& json, const std::string& path) {
+    if (!json.is_array()) {
+        fail(path, "expected an array");
+    }
+    return json;
+}
+
+std::vector<std::uint16_t> toWords(const Json& json, const std::string& path,
+                                   std::size_t maxWords) {
+    const Json& array = toArray(json, path);
+    if (array.size() > maxWords) {
+        fail(path, "more than " + std::to_string(maxWords) + " words");
+    }
+    std::vector<std::uint16_t> words;
+    words.reserve(array.size());
+    for (std::size_t i = 0; i < array.size(); ++i) {
+        words.push_back(toU16(array[i], item(path, i)));
+    }
+    return words;
+}
+
+// Hexadecimal bytes; blanks and line breaks between pairs of digits are ignored.
+std::vector<std::uint8_t> toHexBytes(const Json& json, const std::string& path) {
+    const std::string text = toString(json, path);
+    std::vector<std::uint8_t> bytes;
+    int high = -1;
+    for (const char c : text) {
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            if (high >= 0) {
+                fail(path, "expected pairs of hexadecimal digits");
+            }
+            continue;
+        }
+        const int digit = hexDigitValue(c);
+        if (digit < 0) {
+            fail(path, "expected pairs of hexadecimal digits");
+        }
+        if (high < 0) {
+            high = digit;
+        } else {
+            bytes.push_back(static_cast<std::uint8_t>(high * 16 + digit));
+            high = -1;
+        }
+    }
+    if (high >= 0) {
+        fail(path, "expected pairs of hexadecimal digits");
+    }
+    return bytes;
+}
+
+std::array<std::uint8_t, 6> toMacAddress(const Json& json, const std::string& path) {
+    const std::string text = toString(json, path);
+    std::array<std::uint8_t, 6> address{};
+    bool ok = text.size() == 17;
+    for (std::size_t i = 0; ok && i < 6; ++i) {
+        const int high = hexDigitValue(text[3 * i]);
+        const int low = hexDigitValue(text[3 * i + 1]);
+        ok = high >= 0 && low >= 0 && (i == 5 || text[3 * i + 2] == '-');
+        address[i] = static_cast<std::uint8_t>(high * 16 + low);
+    }
+    if (!ok) {
+        fail(path, "expected six bytes like \"00-02-B3-12-34-56\"");
+    }
+    return address;
+}
+
+RidIdentity readIdentity(const Json& json, const std::string& path) {
+    Object object(json, path);
+    RidIdentity identity;
+    identity.componentId = toU16(object.require("componentId"), object.pathOf("componentId"));
+    identity.variant = toU16(object.require("variant"), object.pathOf("variant"));
+    identity.major = toU16(object.require("major"), object.pathOf("major"));
+    identity.minor = toU16(object.require("minor"), object.pathOf("minor"));
+    object.rejectUnknownKeys();
+    return identity;
+}
+
+RidRange readRange(const Json& json, const std::string& path) {
+    Object object(json, path);
+    RidRange range;
+    range.role = toU16(object.require("role"), object.pathOf("role"));
+    range.interfaceId = toU16(object.require("interfaceId"), object.pathOf("interfaceId"));
+    range.variant = toU16(object.require("variant"), object.pathOf("variant"));
+    range.bottom = toU16(object.require("bottom"), object.pathOf("bottom"));
+    range.top = toU16(object.require("top"), object.pathOf("top"));
+    object.rejectUnknownKeys();
+    return range;
+}
+
+CardRids readRids(const Json& json, const std::string& path) {
+    Object object(json, path);
+    CardRids rids;
+    if (const Json* v = object.find("primary")) {
+        rids.primary = readIdentity(*v, object.pathOf("primary"));
+    }
+    if (const Json* v = object.find("station")) {
+        rids.station = readIdentity(*v, object.pathOf("station"));
+    }
+    const std::pair<const char*, std::optional<RidRange> CardRids::*> ranges[] = {
+        {"primarySupplier", &CardRids::primarySupplier},
+        {"modemSupplier", &CardRids::modemSupplier},
+        {"controllerSupplier", &CardRids::controllerSupplier},
+        {"stationSupplier", &CardRids::stationSupplier},
+        {"modemActor", &CardRids::modemActor},
+        {"controllerActor", &CardRids::controllerActor},
+    };
+    for (const auto& [key, member] : ranges) {
+        if (const Json* v = object.find(key)) {
+            rids.*member = readRange(*v, object.pathOf(key));
+        }
+    }
+    if (const Json* v = object.find("identText")) {
+        rids.identText = toString(*v, object.pathOf("identText"));
+        if (rids.identText->size() > kMaxIdentText) {
+            fail(object.pathOf("identText"), "longer than 26 characters");
+        }
+    }
+    if (const Json* v = object.find("fc01")) {
+        rids.fc01Data = toWords(*v, object.pathOf("fc01"), kMaxRidWords - 2);
+    }
+    if (const Json* v = object.find("raw")) {
+        const std::string rawPath = object.pathOf("raw");
+        const Json& array = toArray(*v, rawPath);
+        for (std::size_t i = 0; i < array.size(); ++i) {
+            Object entry(array[i], item(rawPath, i));
+            const std::uint16_t rid = toU16(entry.require("rid"), entry.pathOf("rid"));
+            rids.raw.emplace_back(
+                rid, toWords(entry.require("words"), entry.pathOf("words"), kMaxRidWords));
+            entry.rejectUnknownKeys();
+        }
+    }
+    object.rejectUnknownKeys();
+    return rids;
+}
+
+PdrConfig readRecord(const Json& json, const std::string& path) {
+    Object object(json, path);
+    PdrConfig record;
+    record.code = toU16(object.require("code"), object.pathOf("code"));
+    const Json* data = object.find("data");
+    const Json* text = object.find("text");
+    const Json* dataWords = object.find("dataWords");
+    if ((data == nullptr) == (text == nullptr)) {
+        fail(path, "expected either \"data\" or \"text\"");
+    }
+    if (data != nullptr) {
+        if (dataWords != nullptr) {
+            fail(object.pathOf("dataWords"), "goes with \"text\" only");
+        }
+        record.data = toWords(*data, object.pathOf("data"), kPdaWords);
+    } else {
+        const std::size_t words =
+            dataWords == nullptr ? 0 : toNumber(*dataWords, object.pathOf("dataWords"), kPdaWords);
+        const std::string value = toString(*text, object.pathOf("text"));
+        if (value.size() > 2 * kPdaWords) {
+            fail(object.pathOf("text"), "longer than a PDA");
+        }
+        record.data = textWords(value, words);
+    }
+    object.rejectUnknownKeys();
+    return record;
+}
+
+// A PDA copy: either raw words, or records that the bench closes with a checksummed end
+// record.
+struct PdaCopy {
+    std::vector<PdrConfig> records;
+    std::optional<std::vector<std::uint16_t>> words;
+};
+
+PdaCopy readPda(const Json& json, const std::string& path) {
+    Object object(json, path);
+    const Json* recordList = object.find("records");
+    const Json* wordList = object.find("words");
+    if ((recordList == nullptr) == (wordList == nullptr)) {
+        fail(path, "expected either \"records\" or \"words\"");
+    }
+    PdaCopy copy;
+    if (wordList != nullptr) {
+        copy.words = toWords(*wordList, object.pathOf("words"), kPdaWords);
+    } else {
+        const std::string listPath = object.pathOf("records");
+        const Json& array = toArray(*recordList, listPath);
+        for (std::size_t i = 0; i < array.size(); ++i) {
+            copy.records.push_back(readRecord(array[i], item(listPath, i)));
+        }
+        if (pdaWordCount(copy.records) > kPdaWords) {
+            fail(listPath, "the records and the end record take more than 512 words");
+        }
+    }
+    object.rejectUnknownKeys();
+    return copy;
+}
+
+std::vector<FlashRun> readFlash(const Json& json, const std::string& path) {
+    const Json& array = toArray(json, path);
+    std::vector<FlashRun> runs;
+    for (std::size_t i = 0; i < array.size(); ++i) {
+        Object run(array[i], item(path, i));
+        FlashRun flashRun;
+        flashRun.address = toU32(run.require("address"), run.pathOf("address"));
+        flashRun.bytes = toHexBytes(run.require("hex"), run.pathOf("hex"));
+        run.rejectUnknownKeys();
+        runs.push_back(std::move(flashRun));
+    }
+    return runs;
+}
+
+RequestFault readRequestFault(const Json& json, const std::string& path) {
+    Object object(json, path);
+    const std::uint32_t oid = toU32(object.require("oid"), object.pathOf("oid"));
+    std::uint32_t status = kStatusFailure;
+    if (const Json* v = object.find("status")) {
+        status = toU32(*v, object.pathOf("status"));
+    }
+    const Json* nth = object.find("nth");
+    const Json* every = object.find("every");
+    const Json* from = object.find("from");
+    const Json* to = object.find("to");
+    const int kinds = (nth != nullptr) + (every != nullptr) + (from != nullptr || to != nullptr);
+    if (kinds != 1) {
+        fail(path, "expected one of \"nth\", \"every\" or \"from\" and \"to\"");
+    }
+    RequestFault fault;
+    if (nth != nullptr) {
+        const std::uint32_t n = toU32(*nth, object.pathOf("nth"));
+        if (n == 0) {
+            fail(object.pathOf("nth"), "requests are counted from 1");
+        }
+        fault = RequestFault::nth(oid, n, status);
+    } else if (every != nullptr) {
+        if (!toBool(*every, object.pathOf("every"))) {
+            fail(object.pathOf("every"), "expected true");
+        }
+        fault = RequestFault::every(oid, status);
+    } else {
+        if (from == nullptr || to == nullptr) {
+            fail(path, "\"from\" and \"to\" go together");
+        }
+        const std::uint32_t first = toU32(*from, object.pathOf("from"));
+        const std::uint32_t last = toU32(*to, object.pathOf("to"));
+        if (first == 0 || last < first) {
+            fail(path, "expected 1 <= from <= to");
+        }
+        fault = RequestFault::range(oid, first, last, status);
+    }
+    object.rejectUnknownKeys();
+    return fault;
+}
+
+FaultConfig readFaults(const Json& json, const std::string& path) {
+    Object object(json, path);
+    FaultConfig faults;
+    if (const Json* v = object.find("requests")) {
+        const std::string listPath = object.pathOf("requests");
+        const Json& array = toArray(*v, listPath);
+        for (std::size_t i = 0; i < array.size(); ++i) {
+            faults.requests.push_back(readRequestFault(array[i], item(listPath, i)));
+        }
+    }
+    if (const Json* v = object.find("flakyReads")) {
+        Object flaky(*v, object.pathOf("flakyReads"));
+        if (const Json* every = flaky.find("every")) {
+            faults.flakyReads.every = toU32(*every, flaky.pathOf("every"));
+        }
+        const Json* from = flaky.find("from");
+        const Json* to = flaky.find("to");
+        if ((from == nullptr) != (to == nullptr)) {
+            fail(flaky.path(), "\"from\" and \"to\" go together");
+        }
+        if (from != nullptr) {
+            faults.flakyReads.first = toU32(*from, flaky.pathOf("from"));
+            faults.flakyReads.last = toU32(*to, flaky.pathOf("to"));
+            if (faults.flakyReads.first == 0 || faults.flakyReads.last < faults.flakyReads.first) {
+                fail(flaky.path(), "expected 1 <= from <= to");
+            }
+        }
+        flaky.rejectUnknownKeys();
+    }
+    if (const Json* v = object.find("writes")) {
+        const std::string listPath = object.pathOf("writes");
+        const Json& array = toArray(*v, listPath);
+        for (std::size_t i = 0; i < array.size(); ++i) {
+            Object entry(array[i], item(listPath, i));
+            WriteFault fault;
+            fault.address = toU32(entry.require("address"), entry.pathOf("address"));
+            if (const Json* status = entry.find("status")) {
+                fault.status = toU32(*status, entry.pathOf("status"));
+            }
+            entry.rejectUnknownKeys();
+            faults.writes.push_back(fault);
+        }
+    }
+    if (const Json* v = object.find("unreadableRids")) {
+        faults.unreadableRids = toWords(*v, object.pathOf("unreadableRids"), 0x10000);
+    }
+    object.rejectUnknownKeys();
+    return faults;
+}
+
+CardConfig readCard(const Json& json, const std::string& path) {
+    Object object(json, path);
+    CardConfig card;
+    if (const Json* v = object.find("macType")) {
+        card.macType = toU16(*v, object.pathOf("macType"));
+    }
+    if (const Json* v = object.find("permanentAddress")) {
+        card.permanentAddress = toMacAddress(*v, object.pathOf("permanentAddress"));
+    }
+    if (const Json* v = object.find("driverVersion")) {
+        card.driverVersion = toU32(*v, object.pathOf("driverVersion"));
+    }
+    if (const Json* v = object.find("answersDriverVersion")) {
+        card.answersDriverVersion = toBool(*v, object.pathOf("answersDriverVersion"));
+    }
+    if (const Json* v = object.find("knowsProbeOid")) {
+        card.knowsProbeOid = toBool(*v, object.pathOf("knowsProbeOid"));
+    }
+    if (const Json* v = object.find("rids")) {
+        card.rids = readRids(*v, object.pathOf("rids"));
+    }
+    if (const Json* v = object.find("pda")) {
+        PdaCopy pda = readPda(*v, object.pathOf("pda"));
+        card.pdaRecords = std::move(pda.records);
+        card.pdaWords = std::move(pda.words);
+    }
+    if (const Json* v = object.find("ramPda")) {
+        PdaCopy pda = readPda(*v, object.pathOf("ramPda"));
+        card.ramPdaWords = pda.words ? std::move(pda.words) : buildPdaWords(pda.records);
+    }
+    if (const Json* v = object.find("flash")) {
+        card.flash = readFlash(*v, object.pathOf("flash"));
+    }
+    if (const Json* v = object.find("faults")) {
+        card.faults = readFaults(*v, object.pathOf("faults"));
+    }
+    object.rejectUnknownKeys();
+    return card;
+}
+
+std::string readName(const Json& json, const std::string& path, bool backslashes) {
+    std::string name = toString(json, path);
+    if (name.empty()) {
+        fail(path, "expected a name that is not empty");
+    }
+    if (!backslashes && name.find('\\') != std::string::npos) {
+        fail(path, "expected a name without backslashes");
+    }
+    if (name.find('\0') != std::string::npos) {
+        fail(path, "expected a name without NUL characters");
+    }
+    return name;
+}
+
+std::vector<DeviceInstance> readInstances(const Json& json, const std::string& path) {
+    const Json& array = toArray(json, path);
+    std::vector<DeviceInstance> instances;
+    for (std::size_t i = 0; i < array.size(); ++i) {
+        Object object(array[i], item(path, i));
+        DeviceInstance instance;
+        instance.name = readName(object.require("name"), object.pathOf("name"), false);
+        if (const Json* v = object.find("csConfigFlags")) {
+            instance.csConfigFlags = toU32(*v, object.pathOf("csConfigFlags"));
+        }
+        object.rejectUnknownKeys();
+        instances.push_back(std::move(instance));
+    }
+    return instances;
+}
+
+AdapterConfig readAdapter(const Json& json, const std::string& path) {
+    Object object(json, path);
+    AdapterConfig adapter;
+    adapter.subkey = readName(object.require("subkey"), object.pathOf("subkey"), false);
+    if (const Json* v = object.find("describable")) {
+        adapter.describable = toBool(*v, object.pathOf("describable"));
+    }
+    if (const Json* v = object.find("displayName")) {
+        adapter.displayName = toString(*v, object.pathOf("displayName"));
+    }
+    if (const Json* v = object.find("deviceName")) {
+        adapter.deviceName = toString(*v, object.pathOf("deviceName"));
+    }
+    if (const Json* v = object.find("matchingDeviceId")) {
+        adapter.matchingDeviceId = readName(*v, object.pathOf("matchingDeviceId"), true);
+    }
+    if (const Json* v = object.find("pci")) {
+        adapter.pci = toBool(*v, object.pathOf("pci"));
+    }
+    const Json* deviceKeys = object.find("deviceKeys");
+    const Json* instances = object.find("instances");
+    if (deviceKeys != nullptr && instances != nullptr) {
+        fail(path, "expected either \"deviceKeys\" or \"instances\"");
+    }
+    if (deviceKeys != nullptr) {
+        const std::string listPath = object.pathOf("deviceKeys");
+        const Json& array = toArray(*deviceKeys, listPath);
+        for (std::size_t i = 0; i < array.size(); ++i) {
+            Object key(array[i], item(listPath, i));
+            DeviceKey device;
+            device.name = readName(key.require("name"), key.pathOf("name"), !adapter.pci);
+            if (const Json* list = key.find("instances")) {
+                device.instances = readInstances(*list, key.pathOf("instances"));
+            }
+            key.rejectUnknownKeys();
+            adapter.deviceKeys.push_back(std::move(device));
+        }
+    } else if (instances != nullptr) {
+        // The short form: one device key named after the device id.
+        if (!adapter.matchingDeviceId) {
+            fail(object.pathOf("instances"), "needs a \"matchingDeviceId\"");
+        }
+        const std::string name =
+            adapter.pci ? pciDeviceKeyName(*adapter.matchingDeviceId) : *adapter.matchingDeviceId;
+        if (name.empty() || (adapter.pci && name.find('\\') != std::string::npos)) {
+            fail(object.pathOf("matchingDeviceId"), "names no device key");
+        }
+        adapter.deviceKeys.push_back(
+            DeviceKey{name, readInstances(*instances, object.pathOf("instances"))});
+    }
+    if (const Json* v = object.find("openError")) {
+        adapter.openError = toU32(*v, object.pathOf("openError"));
+    }
+    const Json& card = object.require("card");
+    if (card.is_string() && card.get_ref<const std::string&>() == "none") {
+        adapter.card.reset();
+    } else if (card.is_object()) {
+        adapter.card = readCard(card, object.pathOf("card"));
+    } else {
+        fail(object.pathOf("card"), "expected an object or \"none\"");
+    }
+    object.rejectUnknownKeys();
+    return adapter;
+}
+
+BenchConfig readBench(const Json& json) {
+    Object object(json, "");
+    BenchConfig config;
+    config.latency = LatencyModel{};
+    if (const Json* v = object.find("os")) {
+        Object os(*v, "os");
+        const std::string family = toString(os.require("family"), os.pathOf("family"));
+        if (family == "NT") {
+            config.osFamily = OsFamily::Nt;
+        } else if (family == "95") {
+            config.osFamily = OsFamily::Windows95;
+        } else {
+            fail(os.pathOf("family"), "expected \"NT\" or \"95\"");
+        }
+        if (const Json* major = os.find("majorVersion")) {
+            config.osMajorVersion = toU32(*major, os.pathOf("majorVersion"));
+        }
+        os.rejectUnknownKeys();
+    }
+    if (const Json* v = object.find("library")) {
+        Object library(*v, "library");
+        if (const Json* error = library.find("unknownAdapterError")) {
+            config.unknownAdapterError = toU32(*error, library.pathOf("unknownAdapterError"));
+        }
+        if (const Json* fails = library.find("createEventFails")) {
+            config.createEventFails = toBool(*fails, library.pathOf("createEventFails"));
+        }
+        library.rejectUnknownKeys();
+    }
+    if (const Json* v = object.find("latency")) {
+        Object latency(*v, "latency");
+        config.latency.enabled = toBool(latency.require("enabled"), latency.pathOf("enabled"));
+        const std::pair<const char*, std::uint32_t LatencyModel::*> fields[] = {
+            {"perRequestMicros", &LatencyModel::perRequestMicros},
+            {"perKiBReadMicros", &LatencyModel::perKiBReadMicros},
+            {"perKiBWrittenMicros", &LatencyModel::perKiBWrittenMicros},
+        };
+        for (const auto& [key, member] : fields) {
+            if (const Json* field = latency.find(key)) {
+                config.latency.*member = toU32(*field, latency.pathOf(key));
+            }
+        }
+        latency.rejectUnknownKeys();
+    }
+    const Json& adapters = toArray(object.require("adapters"), "adapters");
+    for (std::size_t i = 0; i < adapters.size(); ++i) {
+        AdapterConfig adapter = readAdapter(adapters[i], item("adapters", i));
+        for (std::size_t j = 0; j < config.adapters.size(); ++j) {
+            if (equalsIgnoringCase(config.adapters[j].subkey, adapter.subkey)) {
+                fail(item("adapters", i) + ".subkey", "same as " + item("adapters", j) + ".subkey");
+            }
+        }
+        config.adapters.push_back(std::move(adapter));
+    }
+    object.rejectUnknownKeys();
+    return config;
+}
+
+// Line and column (both from 1) of a byte offset.
+std::pair<std::size_t, std::size_t> lineAndColumn(std::string_view text, std::size_t offset) {
+    std::size_t line = 1;
+    std::size_t column = 1;
+    for (std::size_t i = 0; i < offset && i < text.size(); ++i) {
+        if (text[i] == '\n') {
+            ++line;
+            column = 1;
+        } else {
+            ++column;
+        }
+    }
+    return {line, column};
+}
+
+}  // namespace
+
+bool parseBenchJson(std::string_view text, BenchConfig& config, std::string& error) {
+    Json json;
+    try {
+        json = Json::parse(text.begin(), text.end());
+    } catch (const Json::parse_error& e) {
+        // The byte the parser stopped at; it counts from 1.
+        const std::size_t offset = e.byte > 0 ? e.byte - 1 : 0;
+        const auto [line, column] = lineAndColumn(text, offset);
+        error = "bench.json: not valid JSON (line " + std::to_string(line) + ", column " +
+                std::to_string(column) + ")";
+        return false;
+    } catch (const Json::exception&) {
+        error = "bench.json: not valid JSON";
+        return false;
+    }
+    try {
+        config = readBench(json);
+    } catch (const BenchError& e) {
+        error = e.message;
+        return false;
+    } catch (const Json::exception&) {
+        error = "bench.json: unreadable";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace quillon::sim
