@@ -1,0 +1,14 @@
+// "Export Entire Firmware Image...": copies the card's 128 KiB flash window into an image, block
+// by block with read-back agreement, and saves it as S-records or a text dump.
+#pragma once
+
+#include "card/adapter_session.h"
+#include "ui/command_host.h"
+#include "ui/user_interface.h"
+
+namespace quillon::image {
+
+void exportFirmwareImage(ui::CommandHost& host, card::AdapterSession& session,
+                         ui::UserInterface& ui);
+
+}  // namespace quillon::image

@@ -1,0 +1,37 @@
+// The main window's commands on the selected card's PDA: view and change its MAC address and
+// serial number, clear it, display it, save it to a ".pda" file, and write it back after an
+// update. Each works on the window's PdaImage (the card's PDA as last read and edited).
+#pragma once
+
+#include "card/adapter_session.h"
+#include "pda/pda_image.h"
+#include "ui/command_host.h"
+#include "ui/user_interface.h"
+
+namespace quillon::pda {
+
+// "View / Modify PDA Settings", then writes the PDA to the card.
+void modifyPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
+               const ui::ProgrammingOptions& options, ui::UserInterface& ui);
+
+// "Completely clear the PDA".
+void clearPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
+              const ui::ProgrammingOptions& options, ui::UserInterface& ui);
+
+// "Display current PDA": re-reads the card's PDA and lists its words in the report window.
+void displayPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
+                ui::UserInterface& ui);
+
+// Saves the PDA held in memory to a ".pda" file the person chooses.
+void savePda(ui::CommandHost& host, const PdaImage& pda, ui::UserInterface& ui);
+
+// Writes the merged PDA after an update's images were programmed (the adapter is open), then
+// resets the card. True when the write succeeded.
+bool writePdaAfterUpdate(card::AdapterSession& session, const PdaImage& pda,
+                         const ui::ProgrammingOptions& options, ui::UserInterface& ui);
+
+// The word listing of the display: each word in lower-case hex followed by a blank, each record
+// after the first on a new line (CR LF), the end record with a fresh checksum last.
+std::string pdaListing(const PdaImage& pda);
+
+}  // namespace quillon::pda

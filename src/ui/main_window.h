@@ -1,0 +1,96 @@
+// The main window as toolkit-free state and logic: the lasting objects of a run (the adapter
+// session, the card's PDA, the file list, the options and the display fields), the
+// initialisation, the routing of every command identifier, the rule that enables and shows
+// controls by whether an adapter is selected, and the operations on the adapter choice. A face
+// (the window, the terminal, the tests) feeds it the person's actions and draws what it pushes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "card/access_library.h"
+#include "card/adapter_session.h"
+#include "card/registry.h"
+#include "pda/pda_image.h"
+#include "ui/command_host.h"
+#include "ui/main_window_view.h"
+#include "ui/user_interface.h"
+#include "update/compatibility_checks.h"
+#include "update/update_file_list.h"
+
+namespace quillon::ui {
+
+class MainWindow : public CommandHost {
+  public:
+    MainWindow(card::AccessLibrary& library, card::Registry& registry, UserInterface& ui);
+    // Closes the adapter session.
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // The initialisation: fields, version text, options, the command-line files in order, the
+    // access-library check, and adapter detection with automatic selection of a lone adapter.
+    void initialise(const std::vector<std::string>& commandLineFiles);
+
+    // A command identifier from a button, a menu entry or a key (see ui::Command).
+    void onCommand(int command);
+    // The person selected row `row` of the adapter list.
+    void onAdapterListSelection(int row);
+    // Files dropped on the window, in the order the drop lists them.
+    void onDropFiles(const std::vector<std::string>& paths);
+    // A path handed over by another copy of the program.
+    void onCopyData(const std::string& path);
+    // The person changed the selection of a file-list row.
+    void setFileSelected(int row, bool selected);
+    // The menu bar is about to open: "Show Info" is enabled only while a file is selected.
+    void onMenuAboutToOpen();
+    // The tooltip of a control, or empty when it has none.
+    static std::string tooltip(int controlId);
+
+    // Adapter choice.
+    void detectAdapters(bool autoSelect);
+    void selectAdapter();
+    void closeSelectedAdapter();
+
+    // CommandHost.
+    bool ensureAdapterOpen(bool checkDriver) override;
+    void releaseAdapter() override;
+    std::uint32_t selectedAdapterIndex() const override { return selectedAdapterIndex_; }
+    void refreshControls() override;
+    void setStatusText(const std::string& text) override;
+    std::string pdaMacText() const override { return view_.pdaMacText; }
+    std::string pdaSerialText() const override { return view_.pdaSerialText; }
+    std::string partNumberText() const override { return partNumberText_; }
+    std::string platformText() const override { return platformText_; }
+
+    // Writes the view into the face.
+    void push();
+
+    // State, for faces and tests.
+    const MainWindowView& view() const { return view_; }
+    bool adapterSelected() const { return adapterSelected_; }
+    const pda::PdaImage& pda() const { return pda_; }
+    card::AdapterSession& session() { return session_; }
+    const update::UpdateFileList& fileList() const { return fileList_; }
+    update::UpdateFileList& fileList() { return fileList_; }
+    const ProgrammingOptions& options() const { return options_; }
+    const update::SupplierRange& primarySupplier() const { return primarySupplier_; }
+
+  private:
+    card::AccessLibrary& library_;
+    card::Registry& registry_;
+    UserInterface& ui_;
+    card::AdapterSession session_;
+    pda::PdaImage pda_;
+    update::UpdateFileList fileList_;
+    ProgrammingOptions options_;
+    update::SupplierRange primarySupplier_;
+    MainWindowView view_;
+    std::string partNumberText_;
+    std::string platformText_;
+    bool adapterSelected_ = false;
+    std::uint32_t selectedAdapterIndex_ = 0;
+};
+
+}  // namespace quillon::ui

@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include "cli_test_support.h"
+#include "sample_generator.h"
+#include "temp_dir.h"
+
+namespace quillon {
+namespace {
+
+using testing::readWholeFile;
+using testing::runQuillonCli;
+using testing::sourceDir;
+using testing::TempDir;
+
+TEST(Cli, VersionHelpAndUsageErrors) {
+    const auto version = runQuillonCli({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "quillon-cli " QUILLON_VERSION "\n");
+
+    const auto help = runQuillonCli({"info", "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("FILE"), std::string::npos);
+
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{}, {"info"}, {"convert", "a.hex"}, {"frobnicate"}}) {
+        EXPECT_EQ(runQuillonCli(args).exitCode, 2) << ::testing::PrintToString(args);
+    }
+}
+
+TEST(Cli, SamplesAreExactlyWhatTheGeneratorMakes) {
+    for (const auto& [name, content] : tools::makeSamples()) {
+        EXPECT_EQ(readWholeFile(sourceDir() + "/samples/" + name), content)
+            << name << " is out of date: run make_samples";
+    }
+}
+
+TEST(CliInfo, DescribesTheStationSample) {
+    const std::string path = sourceDir() + "/samples/station-1.8.0.hex";
+    const auto run = runQuillonCli({"info", path});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, path +
+                           "\n\n"
+                           "Contains STATION firmware, version 1.8.0\n"
+                           "Plug records: 101, 3, 300, 301, [filename]\n"
+                           "Built for platforms: 8002, 8003\n"
+                           "\n  Compatibility:\n"
+                           "    Primary Firmware-Driver: Actor: Range=1..2 Variant=1\n"
+                           "    Station Firmware-Driver: Supplier: Range=1..1 Variant=1\n"
+                           "\n"
+                           "Data ranges:  (7E0000 - 7E3FFF)  (7E8000 - 7E9FFF)  \n"
+                           "Total data size (in decimal): 24576 bytes (6000 bytes in hex)\n"
+                           "\n");
+}
+
+TEST(CliInfo, DescribesSeveralFilesWithSeparators) {
+    TempDir dir;
+    const std::string pda = dir.write("card.pda", "5 8 8003 0 0 0\r\n2 2 1\r\n2 1 4142\r\n");
+    const std::string cis = sourceDir() + "/samples/cis-3842.hex";
+    const std::string text = dir.write("notes.txt", "hello");
+    const std::string missing = dir.file("missing.hex");
+    const auto run = runQuillonCli({"info", pda, cis, text, missing});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, pda +
+                           "\n\n"
+                           "A PDA file. Contains PDR's: \n\n1, 2, 8"
+                           "\n-----------------------------\n\n" +
+                           cis +
+                           "\n\n"
+                           "File is probably a CIS for a 3842 MAC (and derivitives) based card\n"
+                           "No Compatibility Information in file...\n"
+                           "Data ranges:  (7EFE00 - 7EFE3B)  \n"
+                           "Total data size (in decimal): 60 bytes (3C bytes in hex)\n"
+                           "\n-----------------------------\n\n" +
+                           text + "\n\nUnrecognized file format\n" +
+                           "\n-----------------------------\n\n" + missing +
+                           "\n\nUnable to load file.\n\n");
+}
+
+TEST(CliConvert, RoundTripsBetweenSRecordsAndDumps) {
+    TempDir dir;
+    const std::string station = sourceDir() + "/samples/station-1.8.0.hex";
+    const std::string dump = dir.file("station.DMP");
+    const std::string back = dir.file("station.hex");
+    ASSERT_EQ(runQuillonCli({"convert", station, dump}).exitCode, 0);
+    ASSERT_EQ(runQuillonCli({"convert", dump, back}).exitCode, 0);
+    const std::string dumpText = readWholeFile(dump);
+    EXPECT_EQ(dumpText.substr(0, dumpText.find('\n') + 1),
+              "7e0000: 4951 4244 001f 0000 0001 0008 0001 0003\r\n");
+    // The dump carries the data only: the S-records written back hold the same data as the
+    // original file's data records, and an S7 record without an execution address.
+    const std::string hex = readWholeFile(back);
+    EXPECT_EQ(hex.substr(0, 46), "S315007E0000514944421F000000010008000100030020");
+    EXPECT_EQ(hex.substr(hex.size() - 16), "S70500000000FA\r\n");
+    const auto info = runQuillonCli({"info", back});
+    EXPECT_NE(info.out.find("Data ranges:  (7E0000 - 7E3FFF)  (7E8000 - 7E9FFF)  \n"),
+              std::string::npos);
+}
+
+TEST(CliConvert, FailureSaysWhyInOneLineAndLeavesTheTargetUntouched) {
+    TempDir dir;
+    const std::string target = dir.write("out.hex", "keep me");
+    const std::string bad =
+        dir.write("bad.hex", "S1130000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFEC\r\nS1\r\n");
+    struct Case {
+        std::vector<std::string> args;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"convert", bad, target},
+         "quillon-cli: " + bad + ": cannot be read (QUILLON_LOG=- tells why)\n"},
+        {{"convert", dir.file("none.dmp"), target},
+         "quillon-cli: " + dir.file("none.dmp") + ": cannot be read (QUILLON_LOG=- tells why)\n"},
+        {{"convert", dir.file("x.bin"), target},
+         "quillon-cli: " + dir.file("x.bin") + ": not a .hex or .dmp file\n"},
+        {{"convert", bad, dir.file("out.srec")},
+         "quillon-cli: " + dir.file("out.srec") + ": can only write .hex or .dmp files\n"},
+    };
+    for (const Case& c : cases) {
+        const auto run = runQuillonCli(c.args);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err, c.err);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(readWholeFile(target), "keep me");
+    }
+}
+
+}  // namespace
+}  // namespace quillon
