@@ -39,6 +39,28 @@ void appendf(std::string& out, const char* format, ...) {
     va_end(args);
 }
 
+// 1st, 2nd, 3rd, 4th, ..., 11th, 12th, 13th, ..., 21st.
+std::string ordinal(std::uint32_t n) {
+    const std::uint32_t tens = n % 100;
+    const char* suffix = "th";
+    if (tens < 11 || tens > 13) {
+        switch (n % 10) {
+            case 1:
+                suffix = "st";
+                break;
+            case 2:
+                suffix = "nd";
+                break;
+            case 3:
+                suffix = "rd";
+                break;
+            default:
+                break;
+        }
+    }
+    return std::to_string(n) + suffix;
+}
+
 std::string version(const std::optional<RidIdentity>& id) {
     if (!id) {
         return "(no record)";
@@ -154,21 +176,24 @@ void describeFaults(std::string& out, const AdapterConfig& adapter, const Simula
             char status[16];
             std::snprintf(status, sizeof status, "0x%08X", rule.status);
             std::string which;
+            const char* verb = "fail";
             if (rule.first == 1 && rule.last == kNoEnd) {
                 which = "every";
+                verb = "fails";
             } else if (rule.first == rule.last) {
                 which = "request " + std::to_string(rule.first) + " of";
+                verb = "fails";
             } else if (rule.last == kNoEnd) {
-                which = "requests " + std::to_string(rule.first) + " on of";
+                which = "requests from " + std::to_string(rule.first) + " on of";
             } else {
                 which = "requests " + std::to_string(rule.first) + " to " +
                         std::to_string(rule.last) + " of";
             }
-            lines.push_back(which + " " + oidName(rule.oid) + " fails with " + status);
+            lines.push_back(which + " " + oidName(rule.oid) + " " + verb + " with " + status);
         }
         if (faults.flakyReads.every != 0) {
-            lines.push_back("every " + std::to_string(faults.flakyReads.every) +
-                            ". aux read returns corrupted data");
+            lines.push_back("every " + ordinal(faults.flakyReads.every) +
+                            " aux read returns corrupted data");
         }
         if (faults.flakyReads.first != 0) {
             lines.push_back("aux reads " + std::to_string(faults.flakyReads.first) + " to " +
