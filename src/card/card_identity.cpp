@@ -1,6 +1,13 @@
 #include "card/card_identity.h"
 
+#include <algorithm>
+
 namespace quillon::card {
+namespace {
+
+constexpr std::size_t kVersionTextLimit = 60;
+
+}  // namespace
 
 void determineMacType(AdapterSession& session, ui::UserInterface& ui) {
     RidRecord record;
@@ -35,6 +42,75 @@ bool readIdentText(AdapterSession& session, std::string& text) {
         }
     }
     return true;
+}
+
+bool readIdentity(AdapterSession& session, std::uint16_t rid, image::ComponentIdentity& identity) {
+    RidRecord record;
+    if (!session.readRid(record, rid)) {
+        return false;
+    }
+    identity.present = true;
+    identity.variant = record.word(1);
+    identity.major = record.word(2);
+    identity.minor = record.word(3);
+    return true;
+}
+
+bool readRange(AdapterSession& session, std::uint16_t rid, image::ComponentRange& range) {
+    RidRecord record;
+    if (!session.readRid(record, rid)) {
+        return false;
+    }
+    range.present = true;
+    range.bottom = record.word(3);
+    range.top = record.word(4);
+    return true;
+}
+
+bool readCardVersions(AdapterSession& session, std::uint32_t index, std::string& text) {
+    text.clear();
+    const bool wasOpen = session.isOpen();
+    if (!session.openAdapter(index)) {
+        return false;
+    }
+    image::ComponentIdentity primary;
+    if (!readIdentity(session, kRidPrimaryIdentity, primary)) {
+        text = "(Primary RID read failure)";
+        return false;
+    }
+    text = "Primary: " + image::formatVersion(primary);
+    image::ComponentIdentity station;
+    bool ok = readIdentity(session, kRidStationIdentity, station);
+    if (ok) {
+        text += "   Station: " + image::formatVersion(station);
+    } else {
+        text += " (Station RID read failure)";
+    }
+    text.resize(std::min(text.size(), kVersionTextLimit));
+    if (ok && !wasOpen) {
+        session.closeAdapter();
+    }
+    return ok;
+}
+
+bool readCardInfo(AdapterSession& session, CardInfo& info) {
+    bool ok = readIdentity(session, kRidPrimaryIdentity, info.primary);
+    ok = readIdentity(session, kRidStationIdentity, info.station) && ok;
+    RidRecord record;
+    if (session.readRid(record, kRidMacIdentity)) {
+        info.macType = record.word(2);
+    } else {
+        ok = false;
+    }
+    ok = readRange(session, kRidPrimarySupplierRange, info.primarySupplier) && ok;
+    ok = readRange(session, kRidModemSupplierRange, info.modemSupplier) && ok;
+    ok = readRange(session, kRidControllerSupplierRange, info.controllerSupplier) && ok;
+    ok = readRange(session, kRidStationSupplierRange, info.stationSupplier) && ok;
+    ok = readRange(session, kRidModemActorRange, info.modemActor) && ok;
+    ok = readRange(session, kRidControllerActorRange, info.controllerActor) && ok;
+    ok = readIdentText(session, info.identText) && ok;
+    info.driverVersion = session.getDriverVersion();
+    return ok;
 }
 
 }  // namespace quillon::card
