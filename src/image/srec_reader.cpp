@@ -13,27 +13,18 @@
 namespace quillon::image {
 namespace {
 
-constexpr std::uint8_t kNotHex = 0x10;
+// Written as comparisons and arithmetic rather than table lookups so that the compiler can
+// check and decode many characters at once: reading firmware files is the hot path.
+bool isHexChar(unsigned char c) {
+    const bool digit = static_cast<unsigned char>(c - '0') < 10;
+    const bool letter = static_cast<unsigned char>((c | 0x20) - 'a') < 6;
+    return digit | letter;
+}
 
-// Digit values 0 to 15, kNotHex for any other character: OR-ing a line's entries flags a bad
-// character without a branch per character.
-constexpr std::array<std::uint8_t, 256> kHexTable = [] {
-    std::array<std::uint8_t, 256> table{};
-    for (std::size_t c = 0; c < table.size(); ++c) {
-        table[c] = kNotHex;
-    }
-    for (int d = 0; d < 10; ++d) {
-        table['0' + d] = static_cast<std::uint8_t>(d);
-    }
-    for (int d = 0; d < 6; ++d) {
-        table['a' + d] = static_cast<std::uint8_t>(10 + d);
-        table['A' + d] = static_cast<std::uint8_t>(10 + d);
-    }
-    return table;
-}();
-
-std::uint8_t hexValue(char c) {
-    return kHexTable[static_cast<unsigned char>(c)];
+// The value of a character already known to be a hex digit: 'A'-'F' and 'a'-'f' have bit 6
+// set and their low four bits run from 1 to 6.
+unsigned hexNibble(unsigned char c) {
+    return (c & 0xFu) + 9u * (c >> 6);
 }
 
 std::uint32_t littleEndian32(const std::uint8_t* p) {
@@ -121,11 +112,12 @@ int FirmwareInfo::parseRecord(MemoryImage* image, PlugList* plugs, std::string_v
                               std::uint16_t lineNumber, ui::UserInterface& ui) {
     const unsigned number = lineNumber;
 
-    std::uint8_t seen = 0;
+    const auto* chars = reinterpret_cast<const unsigned char*>(line.data());
+    unsigned char bad = 0;
     for (std::size_t i = 1; i < line.size(); ++i) {
-        seen |= hexValue(line[i]);
+        bad |= static_cast<unsigned char>(!isHexChar(chars[i]));
     }
-    if ((seen & kNotHex) != 0) {
+    if (bad != 0) {
         writeLog("Error: Line %u: Bad character found. Cannot process file.\n", number);
         return kRecordRefused;
     }
@@ -172,7 +164,7 @@ int FirmwareInfo::parseRecord(MemoryImage* image, PlugList* plugs, std::string_v
     std::size_t byteCount = 0;
     bool lengthOk = line.size() >= 4;
     if (lengthOk) {
-        byteCount = std::size_t{hexValue(line[2])} << 4 | hexValue(line[3]);
+        byteCount = hexNibble(chars[2]) << 4 | hexNibble(chars[3]);
         lengthOk = line.size() == 2 * byteCount + 4;
         if (kind == Kind::Termination) {
             lengthOk = lengthOk && line.size() == 2 * addressBytes + 6;
@@ -188,10 +180,10 @@ int FirmwareInfo::parseRecord(MemoryImage* image, PlugList* plugs, std::string_v
     // bytes[0] is the count, then the address, the data and the checksum.
     std::array<std::uint8_t, 256> bytes;
     unsigned sum = 0;
-    const char* digits = line.data() + 2;
+    const unsigned char* digits = chars + 2;
     for (std::size_t i = 0; i <= byteCount; ++i) {
         const auto value =
-            static_cast<std::uint8_t>(hexValue(digits[2 * i]) << 4 | hexValue(digits[2 * i + 1]));
+            static_cast<std::uint8_t>(hexNibble(digits[2 * i]) << 4 | hexNibble(digits[2 * i + 1]));
         bytes[i] = value;
         sum += value;
     }
