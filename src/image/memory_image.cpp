@@ -26,6 +26,9 @@ void MemoryImage::clear() {
     readOffset_ = 0;
     readRange_ = 1;
     readPosition_ = 0;
+    // An image filled from a dump never gets an execution address; it must not inherit the
+    // one of whatever file the image held before.
+    executionAddress_ = 0;
     hasExecutionAddress_ = false;
 }
 

@@ -43,7 +43,8 @@ class MemoryImage {
     MemoryImage(const MemoryImage&) = delete;
     MemoryImage& operator=(const MemoryImage&) = delete;
 
-    // Frees the chunks and empties the image; the execution address is forgotten.
+    // Frees the chunks and empties the image; the execution address is forgotten (and reads
+    // as 0 until one is set again).
     void clear();
 
     // Adds the bytes, the first of which belongs at address. Refused (false, nothing stored)

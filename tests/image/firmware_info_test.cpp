@@ -56,14 +56,5 @@ TEST(FirmwareInfo, SlotZeroAloneListsNothing) {
     EXPECT_FALSE(info.listCompatibility(text));
 }
 
-TEST(FirmwareInfo, NamesRolesAndInterfaces) {
-    EXPECT_EQ(roleName(0), "Supplier");
-    EXPECT_EQ(roleName(1), "Actor");
-    EXPECT_EQ(roleName(2), "");
-    EXPECT_EQ(interfaceName(0), "");
-    EXPECT_EQ(interfaceName(2), "Controller-Firmware");
-    EXPECT_EQ(interfaceName(5), "");
-}
-
 }  // namespace
 }  // namespace quillon::image

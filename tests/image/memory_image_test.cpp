@@ -256,6 +256,7 @@ TEST(MemoryImage, ClearEmptiesTheImageAndForgetsTheExecutionAddress) {
     EXPECT_EQ(image.rangeCount(), 0);
     EXPECT_EQ(image.totalBytes(), 0u);
     EXPECT_FALSE(image.hasExecutionAddress());
+    EXPECT_EQ(image.executionAddress(), 0u);
     EXPECT_EQ(image.rewind(), 0);
     ASSERT_TRUE(image.append(pattern(3), 0x20));
     EXPECT_EQ(readBlocks(image, 16, 0), (std::vector<Block>{{0x20, pattern(3)}}));
