@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <regex>
 
 #include "base/atomic_file.h"
 #include "sim/bench_json.h"
@@ -221,6 +220,22 @@ void describeFaults(std::string& out, const AdapterConfig& adapter, const Simula
     }
 }
 
+// "card-<digits>.state", the names of saved card states.
+bool isCardStateName(const std::string& name) {
+    const std::string prefix = "card-";
+    const std::string suffix = ".state";
+    if (name.size() <= prefix.size() + suffix.size() || name.rfind(prefix, 0) != 0 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+        return false;
+    }
+    for (std::size_t i = prefix.size(); i < name.size() - suffix.size(); ++i) {
+        if (name[i] < '0' || name[i] > '9') {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 BenchEnvironment benchEnvironmentFromProcess() {
@@ -271,9 +286,8 @@ bool initBench(const std::string& dir, std::string& error, bool overwrite) {
         return false;
     }
     // The saved cards belong to the bench just replaced.
-    const std::regex stateName("card-[0-9]+\\.state");
     for (const auto& entry : fs::directory_iterator(dir, ec)) {
-        if (std::regex_match(entry.path().filename().string(), stateName)) {
+        if (isCardStateName(entry.path().filename().string())) {
             fs::remove(entry.path(), ec);
             if (ec) {
                 error = entry.path().string() + ": cannot be removed";

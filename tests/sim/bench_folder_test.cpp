@@ -224,12 +224,16 @@ TEST(BenchTools, InitBenchRefusesToOverwriteUnlessAsked) {
     ASSERT_TRUE(initBench(dir, error)) << error;
     EXPECT_EQ(readWholeFile(dir + "/bench.json"), benchToJson(defaultBenchConfig()));
     temp.write("bench/card-0.state", "x");
+    temp.write("bench/card-x.state", "kept");
+    temp.write("bench/card-1.state.bak", "kept");
     temp.write("bench/bench.json", "{}");
     EXPECT_FALSE(initBench(dir, error));
     EXPECT_EQ(error, dir + "/bench.json: already exists");
     ASSERT_TRUE(initBench(dir, error, true)) << error;
     EXPECT_EQ(readWholeFile(dir + "/bench.json"), benchToJson(defaultBenchConfig()));
     EXPECT_FALSE(fs::exists(dir + "/card-0.state"));
+    EXPECT_TRUE(fs::exists(dir + "/card-x.state"));
+    EXPECT_TRUE(fs::exists(dir + "/card-1.state.bak"));
 }
 
 TEST(BenchTools, ResolvesTheBenchFolder) {
