@@ -226,8 +226,8 @@ struct BenchConfig {
 // primary firmware 1.1.0, station firmware 1.7.4 and a valid PDA. Latency is on.
 BenchConfig defaultBenchConfig();
 
-// The network class subkey name, device key and instance a PCI adapter of the given
-// MatchingDeviceId gets in the default bench and in benches that list only instances.
+// The name of a PCI adapter's device key below Enum\pci, as a bench that lists only the
+// adapter's instances gets it: the MatchingDeviceId without its first 4 characters ("pci\").
 std::string pciDeviceKeyName(const std::string& matchingDeviceId);
 
 }  // namespace quillon::sim

@@ -331,6 +331,26 @@ TEST(SimulatedCard, PublicRequestsAnswerAddressAndDriverVersion) {
     EXPECT_EQ(version, (std::vector<std::uint8_t>{0x03, 0x02, 0x01, 0x00}));
 }
 
+// A change that cannot be saved is not made, so the card never runs ahead of its saved state.
+class RefusingLog : public CardStateLog {
+  public:
+    bool flashWritten(std::uint32_t, std::span<const std::uint8_t>) override { return false; }
+    bool ramPdaSet(std::span<const std::uint16_t>) override { return false; }
+    bool cardReset() override { return false; }
+};
+
+TEST(SimulatedCard, RequestsWhoseChangeCannotBeSavedFail) {
+    SimulatedBench bench(defaultBenchConfig());
+    RefusingLog log;
+    bench.card(0).setStateLog(&log);
+    BenchClient client(bench);
+    client.prepareWrites();
+    EXPECT_EQ(client.auxWrite(0x7E1000, pattern(4, 1)), kStatusFailure);
+    EXPECT_EQ(bench.card(0).readFlash(0x7E1000, 4), std::vector<std::uint8_t>(4, 0xFF));
+    EXPECT_EQ(client.finish(), kStatusFailure);
+    bench.card(0).setStateLog(nullptr);
+}
+
 TEST(PdaWords, ChecksumIsCrc16Arc) {
     const std::string digits = "123456789";
     EXPECT_EQ(
