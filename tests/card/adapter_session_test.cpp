@@ -220,26 +220,6 @@ TEST_F(AdapterSessionTest, ReadsTheAdaptersAddressAndDriverVersion) {
                         plain(OID_PRIV_FINISH)}));
 }
 
-TEST(AdapterSessionMacType, SetsTheCardAddressesByMacType) {
-    sim::SimulatedBench bench(sim::defaultBenchConfig());
-    FakeUserInterface ui;
-    AdapterSession session(bench.library(), bench.registry(), ui);
-    EXPECT_EQ(session.macType(), kMacTypeNone);
-    struct Case {
-        std::uint16_t reported, macType;
-        std::uint32_t cis, pda, base;
-    };
-    for (const Case& c : {Case{1, 1, 0x003EFE00, 0x003F0000, 0x003E0000},
-                          Case{2, 2, 0x007EFE00, 0x007F0000, 0x007E0000}, Case{3, 0xFFFF, 0, 0, 0},
-                          Case{0, 0xFFFF, 0, 0, 0}}) {
-        session.setMacType(c.reported);
-        EXPECT_EQ(session.macType(), c.macType);
-        EXPECT_EQ(session.cisAddress(), c.cis);
-        EXPECT_EQ(session.pdaAddress(), c.pda);
-        EXPECT_EQ(session.imageBase(), c.base);
-    }
-}
-
 TEST(CheckAccessLibrary, TellsTheStartUpErrorByItsCode) {
     const std::string privileges =
         "The system reports that you have insufficient privileges to load the required driver. "
