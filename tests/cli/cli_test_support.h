@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdlib>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,13 +17,24 @@ struct CliRun {
     std::string err;
 };
 
+// Which of the streams a run pretends are terminals.
+struct Terminals {
+    bool in = false;
+    bool out = false;
+    bool err = false;
+};
+
 inline CliRun runQuillonCli(std::vector<std::string> args, const std::string& input = {},
-                            std::map<std::string, std::string> environment = {}) {
+                            std::map<std::string, std::string> environment = {},
+                            Terminals terminals = {}) {
     std::istringstream in(input);
     std::ostringstream out;
     std::ostringstream err;
     cli::CliIo io{in, out, err};
     io.environment = std::move(environment);
+    io.inIsTerminal = terminals.in;
+    io.outIsTerminal = terminals.out;
+    io.errIsTerminal = terminals.err;
     args.insert(args.begin(), "quillon-cli");
     CliRun run;
     run.exitCode = cli::runCli(args, io);
@@ -35,6 +47,10 @@ inline CliRun runQuillonCli(std::vector<std::string> args, const std::string& in
 inline std::string sourceDir() {
     const char* dir = std::getenv("QUILLON_SOURCE_DIR");
     return dir != nullptr ? dir : ".";
+}
+
+inline std::string sample(const std::string& name) {
+    return sourceDir() + "/samples/" + name;
 }
 
 }  // namespace quillon::testing

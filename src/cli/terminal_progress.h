@@ -1,0 +1,80 @@
+// The progress window of the terminal: a line on standard error. On a terminal it is redrawn
+// in place as a bar; otherwise it prints at most a line when the operation starts and one when
+// it ends, so that logs stay readable.
+#pragma once
+
+#include <chrono>
+#include <iosfwd>
+#include <string>
+
+#include "ui/user_interface.h"
+
+namespace quillon::cli {
+
+// Whether a bar line is drawn on the terminal and not yet ended. Anything else printed while
+// an operation runs (a question about a failed block, say) ends the line first, so that it
+// starts on a line of its own.
+class ProgressLine {
+  public:
+    explicit ProgressLine(std::ostream& err) : err_(err) {}
+    bool open() const { return open_; }
+    void setOpen(bool open) { open_ = open; }
+    void breakLine();
+
+  private:
+    std::ostream& err_;
+    bool open_ = false;
+};
+
+class TerminalProgressWindow : public ui::ProgressWindow {
+  public:
+    TerminalProgressWindow(std::ostream& err, bool terminal, ProgressLine& line);
+    ~TerminalProgressWindow() override;
+    TerminalProgressWindow(const TerminalProgressWindow&) = delete;
+    TerminalProgressWindow& operator=(const TerminalProgressWindow&) = delete;
+
+    void centre() override {}
+    void show() override {}
+    void hide() override;
+    ui::ProgressBar& bar() override { return bar_; }
+
+    // The bar as text: "[", width cells of '#' or '.', "]", a blank and the percentage.
+    static std::string barText(int low, int high, int position, int width);
+
+  protected:
+    void paintText(const std::string& text) override;
+
+  private:
+    class Bar : public ui::ProgressBar {
+      public:
+        explicit Bar(TerminalProgressWindow& window) : window_(window) {}
+        void setRange(int low, int high) override;
+        void setPosition(int position) override;
+
+      private:
+        TerminalProgressWindow& window_;
+    };
+
+    int percent() const;
+    // Redraws the line on a terminal when it changed. A change of the text alone waits until
+    // the last draw is a little while ago, unless force is set.
+    void draw(bool force);
+    void end();
+
+    std::ostream& err_;
+    bool terminal_;
+    ProgressLine& line_;
+    Bar bar_{*this};
+    std::string text_;
+    int low_ = 0;
+    int high_ = 0;
+    int position_ = 0;
+    bool rangeSet_ = false;
+    bool started_ = false;  // the start line was printed (not on a terminal)
+    bool ended_ = false;
+    std::string lastText_;
+    std::string lastBar_;
+    std::chrono::steady_clock::time_point lastDraw_{};
+};
+
+}  // namespace quillon::cli
