@@ -11,7 +11,7 @@
 namespace quillon::testing {
 
 class TempDir {
-public:
+  public:
     TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "quillon-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) {
@@ -37,7 +37,7 @@ public:
         return p;
     }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

@@ -41,9 +41,13 @@ void configureLogFromEnvironment() {
     }
 }
 
-void setLogTarget(LogTarget target) { state().target = target; }
+void setLogTarget(LogTarget target) {
+    state().target = target;
+}
 
-LogTarget logTarget() { return state().target; }
+LogTarget logTarget() {
+    return state().target;
+}
 
 void writeLog(const char* format, ...) {
     LogState& s = state();
@@ -100,8 +104,12 @@ LogCapture::~LogCapture() {
     state().captured.clear();
 }
 
-std::string LogCapture::text() const { return state().captured; }
+std::string LogCapture::text() const {
+    return state().captured;
+}
 
-void LogCapture::clear() { state().captured.clear(); }
+void LogCapture::clear() {
+    state().captured.clear();
+}
 
 }  // namespace quillon

@@ -30,7 +30,7 @@ void writeLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // Captures the log while it lives and restores the previous target afterwards.
 class LogCapture {
-public:
+  public:
     LogCapture();
     ~LogCapture();
     LogCapture(const LogCapture&) = delete;
@@ -40,7 +40,7 @@ public:
     std::string text() const;
     void clear();
 
-private:
+  private:
     LogTarget previous_;
 };
 

@@ -9,9 +9,12 @@ TEST(HexDigits, ValueOfEveryCharacter) {
     for (int c = 0; c < 256; ++c) {
         const char ch = static_cast<char>(c);
         int expected = -1;
-        if (c >= '0' && c <= '9') expected = c - '0';
-        if (c >= 'a' && c <= 'f') expected = c - 'a' + 10;
-        if (c >= 'A' && c <= 'F') expected = c - 'A' + 10;
+        if (c >= '0' && c <= '9')
+            expected = c - '0';
+        if (c >= 'a' && c <= 'f')
+            expected = c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            expected = c - 'A' + 10;
         EXPECT_EQ(hexDigitValue(ch), expected) << c;
     }
 }

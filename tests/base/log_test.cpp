@@ -27,8 +27,8 @@ TEST(Log, EnvironmentSelectsTheTarget) {
         const char* value;
         LogTarget expected;
     };
-    for (const Case& c : {Case{"1", LogTarget::File}, Case{"-", LogTarget::StdErr},
-                          Case{"yes", LogTarget::Off}}) {
+    for (const Case& c :
+         {Case{"1", LogTarget::File}, Case{"-", LogTarget::StdErr}, Case{"yes", LogTarget::Off}}) {
         setLogTarget(LogTarget::Off);
         ::setenv("QUILLON_LOG", c.value, 1);
         configureLogFromEnvironment();
