@@ -2,6 +2,10 @@
 // stress test only resets it at the end).
 #pragma once
 
+#include <cstdint>
+#include <span>
+#include <string>
+
 #include "card/adapter_session.h"
 #include "ui/command_host.h"
 #include "ui/user_interface.h"
@@ -16,5 +20,10 @@ void showDriverVersion(ui::CommandHost& host, AdapterSession& session, ui::UserI
 void showCis(ui::CommandHost& host, AdapterSession& session, ui::UserInterface& ui);
 // Reads RID 0xFC01 100,001 times under the progress window.
 void ridStressTest(ui::CommandHost& host, AdapterSession& session, ui::UserInterface& ui);
+
+// The CIS bytes as the CIS report lists them: a heading, then each tuple on a line of its own
+// (every line begun by CR LF), each byte in lower-case hex followed by a blank, up to and
+// including the 0xFF byte that ends the chain.
+std::string cisListing(std::span<const std::uint8_t> cis);
 
 }  // namespace quillon::card

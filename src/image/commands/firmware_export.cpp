@@ -1,0 +1,143 @@
+#include "image/commands/firmware_export.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "base/log.h"
+#include "card/card_memory.h"
+#include "image/image_writer.h"
+#include "image/memory_image.h"
+
+namespace quillon::image {
+namespace {
+
+constexpr std::uint32_t kWindowBytes = 0x20000;
+constexpr std::uint16_t kBlockBytes = 512;
+// A block is given up at its eleventh failed or disagreeing read.
+constexpr int kMaxReadErrors = 10;
+
+constexpr int kHexFilter = 1;
+constexpr int kDumpFilter = 2;
+
+using Block = std::array<std::uint8_t, kBlockBytes>;
+
+void tell(ui::UserInterface& ui, std::string text, std::optional<std::string> caption = {},
+          ui::Icon icon = ui::Icon::None) {
+    ui::MessageBox box;
+    box.text = std::move(text);
+    box.caption = std::move(caption);
+    box.owner = ui::Owner::MainWindow;
+    box.icon = icon;
+    ui.messageBox(box);
+}
+
+// Reads one block of the NVRAM copy until three reads in a row agree. Every read that fails
+// counts as an error as well as every disagreement: a failed read leaves nothing in its buffer
+// that came from the card, so it can never stand as agreement.
+bool readAgreedBlock(card::AdapterSession& session, std::uint32_t address, Block& agreed,
+                     ui::UserInterface& ui) {
+    Block again{};
+    int errors = 0;
+    while (errors <= kMaxReadErrors) {
+        if (!card::readAuxPort(session, agreed, address, kBlockBytes, ui)) {
+            ++errors;
+            continue;
+        }
+        bool same = true;
+        for (int read = 0; read < 2 && same; ++read) {
+            same = card::readAuxPort(session, again, address, kBlockBytes, ui) && again == agreed;
+        }
+        if (same) {
+            if (errors > 0) {
+                writeLog("Export: block %08X read with %d error(s)\n", address, errors);
+            }
+            return true;
+        }
+        ++errors;
+    }
+    writeLog("Export: block %08X failed after %d errors\n", address, errors);
+    return false;
+}
+
+void tellNotWritten(ui::UserInterface& ui) {
+    tell(ui, "Error File could not be written", "Error", ui::Icon::Error);
+}
+
+}  // namespace
+
+void exportFirmwareImage(ui::CommandHost& host, card::AdapterSession& session,
+                         ui::UserInterface& ui) {
+    ui::MessageBox warning;
+    warning.text =
+        "WARNING - This procedure is not guaranteed to work. This procedure only works on PRISM "
+        "cards with parallel flash! Do you wish to continue?";
+    warning.caption = "Warning Notice";
+    warning.owner = ui::Owner::MainWindow;
+    warning.buttons = ui::Buttons::OkCancel;
+    warning.icon = ui::Icon::Question;
+    if (ui.messageBox(warning) != ui::Answer::Ok) {
+        return;
+    }
+
+    // The card must be reachable before the person is asked for a file; it is not held open
+    // while they choose.
+    const bool reachable = host.ensureAdapterOpen(false);
+    host.releaseAdapter();
+    if (!reachable) {
+        return;
+    }
+
+    ui::FileDialogRequest request;
+    request.kind = ui::FileDialogRequest::Kind::Save;
+    request.defaultExtension = "hex";
+    request.initialName = host.pdaSerialText();
+    request.filter = "Hex File (*.hex)|*.hex|Text Dump (*.dmp)|*.dmp|";
+    request.fileMustExist = false;
+    request.confirmOverwrite = true;
+    request.hideReadOnly = true;
+    const auto chosen = ui.fileDialog(request);
+    if (!chosen) {
+        return;
+    }
+    if (!host.ensureAdapterOpen(false)) {
+        host.releaseAdapter();
+        return;
+    }
+
+    MemoryImage image;
+    const std::uint32_t base = session.imageBase();
+    bool complete = true;
+    Block block{};
+    for (std::uint32_t offset = 0; offset < kWindowBytes && complete; offset += kBlockBytes) {
+        const std::uint32_t address = base + offset;
+        if (!readAgreedBlock(session, address | card::kNvramBit, block, ui)) {
+            tell(ui, "Too many read errors. Aborting.");
+            complete = false;
+        } else if (!image.append(block, address)) {
+            // The whole window fits in an image; a refusal here means the image is broken.
+            tellNotWritten(ui);
+            complete = false;
+        }
+    }
+    host.releaseAdapter();
+    if (!complete) {
+        return;
+    }
+
+    // The filter the person picked decides the format, whatever extension they typed.
+    std::uint16_t written = 0;
+    if (chosen->filterIndex == kHexFilter) {
+        written = writeHexFile(chosen->path, image, nullptr);
+    } else if (chosen->filterIndex == kDumpFilter) {
+        written = writeDumpFile(chosen->path, image);
+    }
+    if (written > 0) {
+        tell(ui, "File Saved Successfully.");
+    } else {
+        tellNotWritten(ui);
+    }
+}
+
+}  // namespace quillon::image

@@ -1,0 +1,184 @@
+#include "pda/commands/pda_commands.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <vector>
+
+#include "card/card_memory.h"
+#include "card/flash_programming.h"
+#include "pda/commands/pda_settings_dialog.h"
+#include "pda/pda_file.h"
+#include "pda/pda_text.h"
+
+namespace quillon::pda {
+namespace {
+
+constexpr std::uint16_t kMacRecordLength = 4;
+constexpr std::uint16_t kSerialRecordLength = 7;
+
+void tell(ui::UserInterface& ui, std::string text, std::optional<std::string> caption,
+          ui::Icon icon = ui::Icon::None) {
+    ui::MessageBox box;
+    box.text = std::move(text);
+    box.caption = std::move(caption);
+    box.owner = ui::Owner::MainWindow;
+    box.icon = icon;
+    ui.messageBox(box);
+}
+
+template <std::size_t N>
+void insert(PdaImage& pda, std::uint16_t length, std::uint16_t code,
+            const std::array<std::uint16_t, N>& data) {
+    std::vector<std::uint16_t> words{length, code};
+    words.insert(words.end(), data.begin(), data.end());
+    pda.insertRecord(words);
+}
+
+}  // namespace
+
+std::string pdaListing(const PdaImage& pda) {
+    std::array<std::uint16_t, kFlatPdaWords> words{};
+    const std::size_t count = pda.flatten(words);
+    std::string text;
+    std::size_t recordStart = 0;
+    while (recordStart < count) {
+        // Each record is its length word and that many words more; the flattened list was
+        // built from whole records, but the walk stays inside what flatten wrote regardless.
+        const std::size_t end = std::min<std::size_t>(count, recordStart + words[recordStart] + 1);
+        if (recordStart != 0) {
+            text += "\r\n";
+        }
+        for (std::size_t i = recordStart; i < end; ++i) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "%x ", static_cast<unsigned>(words[i]));
+            text += hex;
+        }
+        recordStart = end;
+    }
+    return text;
+}
+
+void modifyPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
+               const ui::ProgrammingOptions& options, ui::UserInterface& ui) {
+    PdaSettingsDialog dialog(host.pdaMacText(), host.pdaSerialText());
+    if (ui.runPdaSettingsDialog(dialog)) {
+        // An unchanged MAC text keeps the record the card has, whatever its shape; the serial
+        // number is always written back in its six-word form.
+        if (dialog.macText() != host.pdaMacText()) {
+            if (const auto mac = parseMac(dialog.macText())) {
+                insert(pda, kMacRecordLength, kPdrMacAddress, *mac);
+            }
+        }
+        insert(pda, kSerialRecordLength, kPdrSerialNumber, packSerial(dialog.serialText()));
+
+        if (host.ensureAdapterOpen(true)) {
+            std::string text;
+            if (card::writePda(session, pda, options.forceAllBlocks, options.verifyDownloads)) {
+                session.finish();
+                text =
+                    "PDA Update Successful! You MUST reload station code for changes to take "
+                    "effect.";
+            } else {
+                text = "PDA Update Failed. Unable to write to card.";
+            }
+            host.releaseAdapter();
+            tell(ui, std::move(text), "PDA Update");
+        } else {
+            // A failed driver check leaves the adapter open.
+            host.releaseAdapter();
+        }
+    }
+    host.refreshControls();
+}
+
+void clearPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
+              const ui::ProgrammingOptions& options, ui::UserInterface& ui) {
+    ui::MessageBox question;
+    question.text = "Are you sure you want to clear the PDA?";
+    question.caption = "Warning:";
+    question.owner = ui::Owner::MainWindow;
+    question.buttons = ui::Buttons::OkCancel;
+    if (ui.messageBox(question) == ui::Answer::Ok) {
+        if (host.ensureAdapterOpen(true)) {
+            pda.clear();
+            // What remains is the end record alone; a failed write says nothing, and the
+            // window then shows the emptied PDA.
+            if (card::writePda(session, pda, options.forceAllBlocks, options.verifyDownloads)) {
+                session.finish();
+                host.releaseAdapter();
+                tell(ui, "PDA cleared. Set a valid MAC address before programming station code.",
+                     std::nullopt);
+            }
+        }
+        host.releaseAdapter();
+    }
+    host.refreshControls();
+}
+
+void displayPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
+                ui::UserInterface& ui) {
+    if (!host.ensureAdapterOpen(false)) {
+        host.releaseAdapter();
+        return;
+    }
+    const bool read = card::readPda(session, pda, ui);
+    host.releaseAdapter();
+    if (!read) {
+        tell(ui, "PDA read was invalid", std::nullopt);
+        return;
+    }
+    ui::ReportRequest report;
+    report.text = pdaListing(pda);
+    report.acceptCaption = "Close";
+    report.cancelCaption = "Close";
+    report.title = "PDA:";
+    ui.showReport(report);
+}
+
+void savePda(ui::CommandHost& host, const PdaImage& pda, ui::UserInterface& ui) {
+    // The card must still be there, but what is saved is the PDA as held in memory.
+    const bool reachable = host.ensureAdapterOpen(false);
+    host.releaseAdapter();
+    if (!reachable) {
+        return;
+    }
+    if (pda.isEmpty()) {
+        tell(ui, "Error - invalid PDA; File cannot be saved", "Error saving PDA", ui::Icon::Error);
+        return;
+    }
+    ui::FileDialogRequest request;
+    request.kind = ui::FileDialogRequest::Kind::Save;
+    request.defaultExtension = "pda";
+    request.initialName = host.pdaSerialText();
+    request.filter = "PDA file (*.pda)|*.pda|All Files (*.*)|*.*|";
+    request.fileMustExist = false;
+    request.confirmOverwrite = true;
+    request.hideReadOnly = true;
+    const auto chosen = ui.fileDialog(request);
+    if (!chosen) {
+        return;
+    }
+    if (!writePdaFile(pda, chosen->path)) {
+        tell(ui, "Error - Unable to save file \"" + chosen->path + "\"", "Error saving PDA",
+             ui::Icon::Error);
+    }
+}
+
+bool writePdaAfterUpdate(card::AdapterSession& session, const PdaImage& pda,
+                         const ui::ProgrammingOptions& options, ui::UserInterface& ui) {
+    ui.setCursor(ui::Cursor::Wait);
+    ui.enableMainWindow(false);
+    const bool written =
+        card::writePda(session, pda, options.forceAllBlocks, options.verifyDownloads);
+    // The card reloads its PDA from flash whether or not the write took.
+    session.finish();
+    if (!written) {
+        tell(ui, "PDA Update FAILED", "PDA Update Complete");
+    }
+    ui.enableMainWindow(true);
+    ui.setCursor(ui::Cursor::Arrow);
+    return written;
+}
+
+}  // namespace quillon::pda

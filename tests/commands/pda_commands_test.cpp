@@ -1,0 +1,376 @@
+#include "pda/commands/pda_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "command_bench.h"
+#include "pda/commands/pda_settings_dialog.h"
+#include "pda/pda_file.h"
+#include "temp_dir.h"
+
+namespace quillon::pda {
+namespace {
+
+using testing::CommandBenchTest;
+
+// One visit of the person to the dialog: what they type, then "Write to Card Now" or "Cancel".
+struct DialogStep {
+    std::optional<std::string> mac;
+    std::optional<std::string> serial;
+    std::optional<bool> convertToUppercase;
+    bool confirm = true;
+};
+
+// Plays the dialog: each step edits the boxes and presses a button; a refused confirmation
+// leaves the dialog open for the next step, and running out of steps cancels.
+std::function<bool(PdaSettingsDialog&, ui::UserInterface&)> play(
+    std::vector<DialogStep> steps, std::vector<std::string>* opened = nullptr) {
+    return [steps, opened](PdaSettingsDialog& dialog, ui::UserInterface& ui) {
+        if (opened != nullptr) {
+            opened->push_back(dialog.macText());
+            opened->push_back(dialog.serialText());
+        }
+        for (const DialogStep& step : steps) {
+            if (step.mac) {
+                dialog.onMacTextChanged(*step.mac);
+            }
+            if (step.serial) {
+                dialog.setSerialText(*step.serial);
+            }
+            if (step.convertToUppercase) {
+                dialog.setConvertToUppercase(*step.convertToUppercase);
+            }
+            if (!step.confirm) {
+                return false;
+            }
+            if (dialog.confirm(ui)) {
+                return true;
+            }
+        }
+        return false;
+    };
+}
+
+class PdaCommands : public CommandBenchTest {
+  protected:
+    // The PDA the card now holds in flash, and whether its checksum holds.
+    PdaImage cardPda(bool* valid = nullptr) {
+        PdaImage image;
+        image.parseWords(card().pdaWords(true));
+        if (valid != nullptr) {
+            *valid = image.loadedChecksum() == image.storedChecksum();
+        }
+        return image;
+    }
+
+    static std::vector<std::uint16_t> wordsOf(const PdrRecord* record) {
+        if (record == nullptr) {
+            return {};
+        }
+        return {record->words().begin(), record->words().end()};
+    }
+
+    std::size_t auxWrites() const { return requestsOf(card::OID_PRIV_AUX_WRITE).size(); }
+
+    void expectOneBox(const std::string& text, const std::optional<std::string>& caption,
+                      ui::Icon icon = ui::Icon::None) {
+        ASSERT_EQ(ui.boxes.size(), 1u) << ::testing::PrintToString(ui.texts());
+        EXPECT_EQ(ui.boxes[0].text, text);
+        EXPECT_EQ(ui.boxes[0].caption, caption);
+        EXPECT_EQ(ui.boxes[0].icon, icon);
+        EXPECT_EQ(ui.boxes[0].buttons, ui::Buttons::Ok);
+    }
+};
+
+TEST_F(PdaCommands, ModifyWritesTheNewMacAndSerialAndResetsTheCard) {
+    std::vector<std::string> opened;
+    ui.pdaSettingsScript = play({{"00:11:22:33:44:55", "ab12", std::nullopt, true}}, &opened);
+
+    modifyPda(host, session, pda, options, ui);
+
+    EXPECT_EQ(opened, (std::vector<std::string>{"00-02-B3-12-34-56", "SIM0001"}));
+    expectOneBox("PDA Update Successful! You MUST reload station code for changes to take effect.",
+                 "PDA Update");
+    bool valid = false;
+    const PdaImage written = cardPda(&valid);
+    EXPECT_TRUE(valid);
+    EXPECT_EQ(wordsOf(written.findRecord(kPdrMacAddress)),
+              (std::vector<std::uint16_t>{4, 0x0101, 0x1100, 0x3322, 0x5544}));
+    EXPECT_EQ(wordsOf(written.findRecord(kPdrSerialNumber)),
+              (std::vector<std::uint16_t>{7, 0x0003, 0x4241, 0x3231, 0, 0, 0, 0}));
+    // The other records went back as they were.
+    EXPECT_EQ(written.records().size(), 7u);
+    EXPECT_EQ(requestsOf(card::OID_PRIV_FINISH).size(), 1u);
+    EXPECT_EQ(host.pdaMacText(), "00-11-22-33-44-55");
+    EXPECT_EQ(host.pdaSerialText(), "AB12");
+    EXPECT_EQ(host.refreshes, 1);
+    expectAdapterReleased();
+}
+
+TEST_F(PdaCommands, ModifyStoresTheSerialAsTypedWhenConversionIsOff) {
+    ui.pdaSettingsScript = play({{std::nullopt, "ab12", false, true}});
+    modifyPda(host, session, pda, options, ui);
+    EXPECT_EQ(wordsOf(cardPda().findRecord(kPdrSerialNumber)),
+              (std::vector<std::uint16_t>{7, 0x0003, 0x6261, 0x3231, 0, 0, 0, 0}));
+}
+
+TEST_F(PdaCommands, ModifyWithoutChangesRewritesTheSerialAndKeepsTheMac) {
+    const auto macBefore = wordsOf(pda.findRecord(kPdrMacAddress));
+    ui.pdaSettingsScript = play({{}});
+
+    modifyPda(host, session, pda, options, ui);
+
+    const PdaImage written = cardPda();
+    EXPECT_EQ(wordsOf(written.findRecord(kPdrMacAddress)), macBefore);
+    EXPECT_EQ(wordsOf(written.findRecord(kPdrSerialNumber)),
+              (std::vector<std::uint16_t>{7, 0x0003, 0x4953, 0x304D, 0x3030, 0x0031, 0, 0}));
+    EXPECT_EQ(ui.texts().at(0),
+              "PDA Update Successful! You MUST reload station code for changes to take effect.");
+}
+
+TEST_F(PdaCommands, ModifyWritesNothingAfterABadMacAndCancel) {
+    const auto before = card().pdaWords(true);
+    ui.pdaSettingsScript = play({{"0011223344", std::nullopt, std::nullopt, true},
+                                 {std::nullopt, std::nullopt, std::nullopt, false}});
+
+    modifyPda(host, session, pda, options, ui);
+
+    EXPECT_EQ(ui.texts(), std::vector<std::string>{"Bad MAC Address"});
+    EXPECT_TRUE(bench.requests().empty());
+    EXPECT_EQ(card().pdaWords(true), before);
+    EXPECT_EQ(host.pdaMacText(), "00-02-B3-12-34-56");
+    EXPECT_EQ(host.refreshes, 1);
+    EXPECT_EQ(host.opens, 0);
+}
+
+TEST_F(PdaCommands, ModifyAfterAFailedDriverCheckKeepsTheEditInMemoryAndReleasesTheAdapter) {
+    card().setDriverVersion(0x80000000);
+    const auto before = card().pdaWords(true);
+    ui.pdaSettingsScript = play({{"00-11-22-33-44-55", std::nullopt, std::nullopt, true}});
+
+    modifyPda(host, session, pda, options, ui);
+
+    expectOneBox(
+        "This program requires a newer driver version to update cards. Updating is disabled.",
+        std::nullopt);
+    EXPECT_EQ(auxWrites(), 0u);
+    EXPECT_EQ(card().pdaWords(true), before);
+    EXPECT_EQ(host.pdaMacText(), "00-11-22-33-44-55");
+    expectAdapterReleased();
+}
+
+TEST_F(PdaCommands, ModifyTellsOfAFailedWrite) {
+    card().faults().writes.push_back({session.pdaAddress(), sim::kStatusFailure});
+    ui.pdaSettingsScript = play({{"00-11-22-33-44-55", std::nullopt, std::nullopt, true}});
+
+    modifyPda(host, session, pda, options, ui);
+
+    expectOneBox("PDA Update Failed. Unable to write to card.", "PDA Update");
+    EXPECT_TRUE(requestsOf(card::OID_PRIV_FINISH).empty());
+    EXPECT_EQ(host.pdaMacText(), "00-11-22-33-44-55");  // the edit stays in memory
+    expectAdapterReleased();
+}
+
+TEST_F(PdaCommands, ClearWritesOnlyTheEndRecord) {
+    clearPda(host, session, pda, options, ui);
+
+    ASSERT_EQ(ui.boxes.size(), 2u);
+    EXPECT_EQ(ui.boxes[0].text, "Are you sure you want to clear the PDA?");
+    EXPECT_EQ(ui.boxes[0].caption, "Warning:");
+    EXPECT_EQ(ui.boxes[0].buttons, ui::Buttons::OkCancel);
+    EXPECT_EQ(ui.boxes[1].text,
+              "PDA cleared. Set a valid MAC address before programming station code.");
+    EXPECT_FALSE(ui.boxes[1].caption.has_value());
+    EXPECT_EQ(nvramPda(3), (std::vector<std::uint16_t>{0x0002, 0x0000, 0xB801}));
+    EXPECT_TRUE(pda.isEmpty());
+    EXPECT_EQ(host.pdaMacText(), "");
+    EXPECT_EQ(host.pdaSerialText(), "");
+    EXPECT_EQ(requestsOf(card::OID_PRIV_FINISH).size(), 1u);
+    expectAdapterReleased();
+}
+
+TEST_F(PdaCommands, ClearCancelledSendsNothing) {
+    ui.answers = {ui::Answer::Cancel};
+    clearPda(host, session, pda, options, ui);
+    EXPECT_EQ(ui.boxes.size(), 1u);
+    EXPECT_TRUE(bench.requests().empty());
+    EXPECT_FALSE(pda.isEmpty());
+    EXPECT_EQ(host.refreshes, 1);
+}
+
+TEST_F(PdaCommands, ClearWithAFailedWriteSaysNothingAndShowsTheEmptiedPda) {
+    card().faults().writes.push_back({session.pdaAddress(), sim::kStatusFailure});
+    clearPda(host, session, pda, options, ui);
+    EXPECT_EQ(ui.boxes.size(), 1u);
+    EXPECT_TRUE(pda.isEmpty());
+    EXPECT_EQ(host.pdaSerialText(), "");
+    EXPECT_TRUE(requestsOf(card::OID_PRIV_FINISH).empty());
+    expectAdapterReleased();
+}
+
+TEST_F(PdaCommands, ClearAfterAFailedDriverCheckWritesNothingAndReleasesTheAdapter) {
+    card().setDriverVersion(0xFFFFFFFF);
+    clearPda(host, session, pda, options, ui);
+    EXPECT_EQ(ui.boxes.size(), 2u);
+    EXPECT_EQ(auxWrites(), 0u);
+    EXPECT_FALSE(pda.isEmpty());
+    expectAdapterReleased();
+}
+
+TEST_F(PdaCommands, CommandsWithoutASelectedAdapterStopAtOnce) {
+    host.adapterSelected = false;
+    ui.pdaSettingsScript = play({{}});
+    modifyPda(host, session, pda, options, ui);
+    displayPda(host, session, pda, ui);
+    savePda(host, pda, ui);
+    for (const auto& box : ui.boxes) {
+        EXPECT_EQ(box.text, "Cannot continue - No adapter selected.");
+        EXPECT_EQ(box.caption, "Error");
+    }
+    EXPECT_EQ(ui.boxes.size(), 3u);
+    EXPECT_TRUE(bench.requests().empty());
+    EXPECT_TRUE(ui.fileDialogs.empty());
+    EXPECT_TRUE(ui.reports.empty());
+}
+
+TEST_F(PdaCommands, DisplayListsTheCardsPdaRecordByRecord) {
+    pda.clear();  // the display reads the card afresh
+    displayPda(host, session, pda, ui);
+
+    ASSERT_EQ(ui.reports.size(), 1u);
+    const ui::ReportRequest& report = ui.reports[0];
+    EXPECT_EQ(report.title, "PDA:");
+    EXPECT_EQ(report.acceptCaption, "Close");
+    EXPECT_EQ(report.cancelCaption, "Close");
+    EXPECT_TRUE(report.acceptShown);
+    EXPECT_TRUE(report.text.starts_with("7 1 4e51 332d 3438 2d32 3130 0 \r\n7 3 4953 "))
+        << report.text;
+    EXPECT_EQ(report.text, pdaListing(pda));
+    EXPECT_EQ(pda.records().size(), 7u);
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(host.refreshes, 0);  // the window's fields are not refreshed
+    expectAdapterReleased();
+}
+
+TEST_F(PdaCommands, DisplayOfAnUnreadablePdaSaysSo) {
+    std::vector<std::uint16_t> garbage(512, 0x1234);
+    card().setPdaWords(garbage, true);
+    card().setPdaWords(garbage, false);
+
+    displayPda(host, session, pda, ui);
+
+    ASSERT_EQ(ui.boxes.size(), 2u);
+    EXPECT_EQ(ui.boxes[0].caption, "Invalid PDA data");
+    EXPECT_EQ(ui.boxes[1].text, "PDA read was invalid");
+    EXPECT_FALSE(ui.boxes[1].caption.has_value());
+    EXPECT_TRUE(ui.reports.empty());
+    expectAdapterReleased();
+}
+
+TEST(PdaListing, OneRecordPerLineWithAFreshEndRecord) {
+    PdaImage image;
+    const std::vector<std::uint16_t> mac{4, 0x0101, 0x1100, 0x3322, 0x5544};
+    ASSERT_TRUE(image.insertRecord(mac));
+    const std::vector<std::uint16_t> flat{4, 0x0101, 0x1100, 0x3322, 0x5544, 2, 0};
+    char checksum[8];
+    std::snprintf(checksum, sizeof checksum, "%x", crc16ArcWords(0, flat));
+    EXPECT_EQ(pdaListing(image), std::string("4 101 1100 3322 5544 \r\n2 0 ") + checksum + " ");
+
+    EXPECT_EQ(pdaListing(PdaImage{}), "2 0 b801 ");
+
+    // Records that take 512 words or more cannot be listed at all.
+    PdaImage tooLarge;
+    for (std::uint16_t code = 1; code <= 3; ++code) {
+        std::vector<std::uint16_t> words(200, 0);
+        words[0] = 199;
+        words[1] = code;
+        ASSERT_TRUE(tooLarge.insertRecord(words));
+    }
+    EXPECT_EQ(pdaListing(tooLarge), "");
+}
+
+TEST_F(PdaCommands, SaveWritesTheHeldPdaWithoutReadingTheCard) {
+    testing::TempDir dir;
+    const std::string path = dir.file("card.pda");
+    ui.fileDialogResults.push_back(ui::FileDialogResult{path, 1});
+
+    savePda(host, pda, ui);
+
+    ASSERT_EQ(ui.fileDialogs.size(), 1u);
+    const ui::FileDialogRequest& request = ui.fileDialogs[0];
+    EXPECT_EQ(request.kind, ui::FileDialogRequest::Kind::Save);
+    EXPECT_EQ(request.defaultExtension, "pda");
+    EXPECT_EQ(request.initialName, "SIM0001");
+    EXPECT_EQ(request.filter, "PDA file (*.pda)|*.pda|All Files (*.*)|*.*|");
+    EXPECT_TRUE(request.confirmOverwrite);
+    EXPECT_TRUE(request.hideReadOnly);
+    EXPECT_EQ(testing::readWholeFile(path), formatPdaFile(pda));
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_TRUE(requestsOf(card::OID_PRIV_AUX_READ).empty());
+    expectAdapterReleased();
+    // The adapter was released before the person was asked for a name.
+    EXPECT_EQ(host.releases, 1);
+}
+
+TEST_F(PdaCommands, SaveRefusesAnEmptyPdaBeforeAskingForAName) {
+    pda.clear();
+    savePda(host, pda, ui);
+    expectOneBox("Error - invalid PDA; File cannot be saved", "Error saving PDA", ui::Icon::Error);
+    EXPECT_TRUE(ui.fileDialogs.empty());
+    expectAdapterReleased();
+}
+
+TEST_F(PdaCommands, SaveCancelledWritesNothing) {
+    testing::TempDir dir;
+    savePda(host, pda, ui);
+    EXPECT_EQ(ui.fileDialogs.size(), 1u);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(PdaCommands, SaveTellsOfAFileThatCannotBeWritten) {
+    testing::TempDir dir;
+    const std::string path = dir.file("missing/card.pda");
+    ui.fileDialogResults.push_back(ui::FileDialogResult{path, 1});
+    savePda(host, pda, ui);
+    expectOneBox("Error - Unable to save file \"" + path + "\"", "Error saving PDA",
+                 ui::Icon::Error);
+}
+
+TEST_F(PdaCommands, WriteAfterUpdateWritesAndResetsUnderTheWaitCursor) {
+    ASSERT_TRUE(session.openAdapter(0));
+    const std::vector<std::uint16_t> mac{4, 0x0101, 0x1100, 0x3322, 0x5544};
+    pda.insertRecord(mac);
+
+    EXPECT_TRUE(writePdaAfterUpdate(session, pda, options, ui));
+
+    EXPECT_EQ(ui.calls, (std::vector<std::string>{"cursor:wait", "main:disable", "main:enable",
+                                                  "cursor:arrow"}));
+    EXPECT_EQ(wordsOf(cardPda().findRecord(kPdrMacAddress)), mac);
+    EXPECT_EQ(requestsOf(card::OID_PRIV_FINISH).size(), 1u);
+    EXPECT_TRUE(session.isOpen());  // the update closes it
+    session.closeAdapter();
+}
+
+TEST_F(PdaCommands, WriteAfterUpdateTellsOfAFailureAndStillResetsTheCard) {
+    ASSERT_TRUE(session.openAdapter(0));
+    card().faults().writes.push_back({session.pdaAddress(), sim::kStatusFailure});
+    const std::vector<std::uint16_t> mac{4, 0x0101, 0x1100, 0x3322, 0x5544};
+    pda.insertRecord(mac);
+
+    EXPECT_FALSE(writePdaAfterUpdate(session, pda, options, ui));
+
+    EXPECT_EQ(ui.calls,
+              (std::vector<std::string>{"cursor:wait", "main:disable", "box:PDA Update FAILED",
+                                        "main:enable", "cursor:arrow"}));
+    EXPECT_EQ(ui.boxes.at(0).caption, "PDA Update Complete");
+    EXPECT_EQ(requestsOf(card::OID_PRIV_FINISH).size(), 1u);
+    session.closeAdapter();
+}
+
+}  // namespace
+}  // namespace quillon::pda
