@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdarg>
 #include <cstdio>
+#include <vector>
 
 #include "image/dump_reader.h"
 #include "image/firmware_info.h"
@@ -10,6 +11,7 @@
 #include "image/plug_list.h"
 #include "pda/pda_file.h"
 #include "pda/pda_image.h"
+#include "update/update_file_list.h"
 
 namespace quillon::update {
 namespace {
@@ -218,6 +220,15 @@ ui::MessageBox fileInfoBox(std::span<const FileInfoItem> items, ui::UserInterfac
         box.icon = ui::Icon::None;
     }
     return box;
+}
+
+void showFileInfo(const UpdateFileList& list, ui::UserInterface& ui) {
+    std::vector<FileInfoItem> items;
+    items.reserve(list.rows().size());
+    for (const ui::FileListRow& row : list.rows()) {
+        items.push_back({row.path, row.selected});
+    }
+    ui.messageBox(fileInfoBox(items, ui));
 }
 
 }  // namespace quillon::update

@@ -21,6 +21,9 @@ enum FileType : int {
     CisImage = 5,
 };
 
+// True when the path's last four characters are ".pda", in any letter case.
+bool hasPdaExtension(const std::string& path);
+
 class UpdateFileList {
   public:
     // Classifies the file by reading it and inserts it. A directory is ignored; a file that

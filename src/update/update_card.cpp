@@ -1,0 +1,247 @@
+#include "update/update_card.h"
+
+#include <memory>
+#include <vector>
+
+#include "card/card_identity.h"
+#include "card/card_memory.h"
+#include "image/firmware_info.h"
+#include "image/plug_list.h"
+#include "pda/pda_file.h"
+#include "pda/pdr_plugging.h"
+#include "pda/set_point.h"
+
+namespace quillon::update {
+namespace {
+
+// An update takes at most this many queued files, ".pda" files included.
+constexpr int kFileLimit = 9;
+
+constexpr const char* kPdaWithoutStation =
+    "Please note that PDA changes will not take effect without updating station code.\n\n"
+    "For cards using Small Serial Flash: disconnect and reconnect\n"
+    "the device (or reboot) so the driver will unload and reload.\n\n"
+    "For other cards, Station firmware must be reloaded.\n\nContinue?";
+
+constexpr const char* kSection = "---------------------\n";
+
+ui::MessageBox box(std::string text, std::optional<std::string> caption,
+                   ui::Icon icon = ui::Icon::None, ui::Buttons buttons = ui::Buttons::Ok) {
+    ui::MessageBox b;
+    b.text = std::move(text);
+    b.caption = std::move(caption);
+    b.owner = ui::Owner::MainWindow;
+    b.buttons = buttons;
+    b.icon = icon;
+    return b;
+}
+
+// One queued firmware file as this run loaded it.
+struct FirmwareSlot {
+    std::string path;
+    image::FirmwareInfo info;
+    image::MemoryImage image;
+};
+
+bool listHolds(const UpdateFileList& files, FileType type) {
+    return files.findFirstOfType(type) >= 0;
+}
+
+// The combinations of files the card cannot take, refused before the card is touched.
+bool acceptCombination(UpdateContext& c) {
+    if (listHolds(c.files, StationFirmware) || listHolds(c.files, PrimaryAndStation)) {
+        return true;
+    }
+    if (listHolds(c.files, PdaFile)) {
+        const ui::Answer answer = c.ui.messageBox(
+            box(kPdaWithoutStation, "Warning", ui::Icon::Warning, ui::Buttons::YesNo));
+        if (answer != ui::Answer::Yes) {
+            c.host.setStatusText("User cancelled download.");
+            return false;
+        }
+    }
+    if (listHolds(c.files, PrimaryFirmware)) {
+        c.ui.messageBox(box("Error - Card requires Station code when updating Primary.", "Error",
+                            ui::Icon::Error));
+        c.host.setStatusText("Add Station code to the list.");
+        return false;
+    }
+    return true;
+}
+
+// Re-reads the card's PDA and starts the report with what the card says about itself.
+void readCard(UpdateContext& c, std::string& report) {
+    if (!card::readPda(c.session, c.pda, c.ui)) {
+        c.pda.clear();
+        c.host.setStatusText("PDA read error! User chose to continue.");
+        return;
+    }
+    c.host.refreshControls();
+    std::string versions;
+    card::readCardVersions(c.session, c.host.selectedAdapterIndex(), versions);
+    report = "{+db}Product Part Number: " + c.host.partNumberText() +
+             "\n  Serial Number: " + c.host.pdaSerialText() +
+             "\n  MAC Address: " + c.host.pdaMacText() + "\n  Platform: " + c.host.platformText() +
+             "\n  Current firmware version: " + versions + "\n{+k}";
+}
+
+// The card's primary supplier range, or the whole range when it cannot be read and the person
+// goes on. False when the person gives up.
+bool readSupplierRange(UpdateContext& c) {
+    image::ComponentRange range;
+    if (card::readRange(c.session, card::kRidPrimarySupplierRange, range)) {
+        c.primarySupplier.bottom = range.bottom;
+        c.primarySupplier.top = range.top;
+        return true;
+    }
+    const ui::Answer answer =
+        c.ui.messageBox(box("Unable to read Primary Supplier Range RID. Continue anyway?",
+                            "RID read error", ui::Icon::Question, ui::Buttons::OkCancel));
+    if (answer != ui::Answer::Ok) {
+        return false;
+    }
+    c.primarySupplier = SupplierRange{0, 0xFFFF};
+    return true;
+}
+
+// Merges the leading ".pda" files into the PDA and derives the set-point and integrator
+// records. The number of files merged, or -1 after telling the person why it stopped.
+int mergePdaFiles(UpdateContext& c, std::string& report) {
+    int merged = 0;
+    for (int i = 0; i < c.files.count() && hasPdaExtension(c.files.pathAt(i)); ++i) {
+        const std::string path = c.files.pathAt(i);
+        if (!pda::loadPdaFile(c.pda, path, c.ui)) {
+            c.host.releaseAdapter();
+            c.ui.messageBox(box("Error loading " + path, "Error", ui::Icon::Error));
+            return -1;
+        }
+        ++merged;
+    }
+    if (merged == 0) {
+        return 0;
+    }
+    report += kSection + std::to_string(merged) + " PDA file(s) Loaded OK\n";
+    const int derived = pda::deriveSetPointAndIntegrator(c.pda);
+    if (derived > 0) {
+        report += "{+g}Set Point and Integrator Values Calculated.\n{+k}";
+    } else if (derived == 0) {
+        report += "No Set Point and Integrator Values.\n";
+    } else {
+        c.host.releaseAdapter();
+        c.ui.messageBox(
+            box("Set Point and Integrator values could not be set", "ERROR", ui::Icon::Error));
+        return -1;
+    }
+    return merged;
+}
+
+// Reads every queued firmware file afresh and plugs the card's production data into it.
+// False after telling the person which file did not load.
+bool loadFirmware(UpdateContext& c, int first, image::PlugList& plugs,
+                  std::vector<std::unique_ptr<FirmwareSlot>>& slots) {
+    for (int i = first; i < c.files.count(); ++i) {
+        auto slot = std::make_unique<FirmwareSlot>();
+        slot->path = c.files.pathAt(i);
+        // The plug list gathers the records of every file loaded so far, and plugging walks
+        // them all; records aimed at another file's addresses change nothing here.
+        if (slot->info.readFile(slot->path, &slot->image, &plugs, c.ui) == 0) {
+            c.host.releaseAdapter();
+            c.ui.messageBox(
+                box("Error - Unable to load file  \"" + slot->path + "\"\n\nCannot Continue.",
+                    "Cannot Continue", ui::Icon::Error));
+            return false;
+        }
+        pda::plugImage(slot->image, plugs, c.pda, slot->path);
+        slots.push_back(std::move(slot));
+    }
+    return true;
+}
+
+// The per-file and cross-file checks; appends their findings and returns the verdict.
+bool checkFiles(UpdateContext& c, const std::vector<std::unique_ptr<FirmwareSlot>>& slots,
+                std::string& report) {
+    for (const auto& slot : slots) {
+        report += std::string(kSection) + "Source File: \"" + slot->path + "\"\n";
+        if (!checkPlatformAndVersions(slot->info, c.pda, c.session, report, c.ui)) {
+            c.host.releaseAdapter();
+            return false;
+        }
+    }
+    std::vector<const image::FirmwareInfo*> infos;
+    for (const auto& slot : slots) {
+        infos.push_back(&slot->info);
+    }
+    std::string message;
+    if (!checkCompatibility(infos, c.primarySupplier, message)) {
+        report += "\n{+r}" + message + "{+k}";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void updateCard(UpdateContext& c) {
+    if (c.files.count() == 0) {
+        c.ui.messageBox(box("You must select at least one file to update card", "No files selected",
+                            ui::Icon::Information));
+        return;
+    }
+    if (!acceptCombination(c)) {
+        return;
+    }
+    if (!c.host.ensureAdapterOpen(true)) {
+        // A failed driver check leaves the adapter open; it is never kept open.
+        c.host.releaseAdapter();
+        c.host.refreshControls();
+        return;
+    }
+
+    std::string report;
+    readCard(c, report);
+    if (!readSupplierRange(c)) {
+        c.host.releaseAdapter();
+        return;
+    }
+    const int pdaFileCount = mergePdaFiles(c, report);
+    if (pdaFileCount < 0) {
+        return;
+    }
+    if (c.files.count() > kFileLimit) {
+        c.host.releaseAdapter();
+        c.ui.messageBox(box("Error - Too many files at once", "Error", ui::Icon::Error));
+        return;
+    }
+
+    image::PlugList plugs;
+    std::vector<std::unique_ptr<FirmwareSlot>> slots;
+    if (!loadFirmware(c, pdaFileCount, plugs, slots)) {
+        return;
+    }
+    const bool filesOk = checkFiles(c, slots, report);
+    report += filesOk ? "\n{+g}Files OK - hit UPDATE to start the update process.{+k}"
+                      : "\n{+r}** Error encountered - update not allowed **{+k}";
+
+    ui::ReportRequest request;
+    request.text = report;
+    request.acceptCaption = "UPDATE";
+    request.cancelCaption = "CANCEL";
+    request.title = "Update Information";
+    request.acceptShown = filesOk;
+    c.ui.enableMainWindow(false);
+    const bool accepted = c.ui.showReport(request);
+    c.ui.enableMainWindow(true);
+
+    if (accepted && filesOk) {
+        std::vector<image::MemoryImage*> images;
+        for (const auto& slot : slots) {
+            images.push_back(&slot->image);
+        }
+        executeUpdate(c, images, pdaFileCount > 0);
+        return;
+    }
+    c.host.releaseAdapter();
+    c.host.refreshControls();
+}
+
+}  // namespace quillon::update
