@@ -111,13 +111,6 @@ TEST_F(PdaCommands, ModifyWritesTheNewMacAndSerialAndResetsTheCard) {
     expectAdapterReleased();
 }
 
-TEST_F(PdaCommands, ModifyStoresTheSerialAsTypedWhenConversionIsOff) {
-    ui.pdaSettingsScript = play({{std::nullopt, "ab12", false, true}});
-    modifyPda(host, session, pda, options, ui);
-    EXPECT_EQ(wordsOf(cardPda().findRecord(kPdrSerialNumber)),
-              (std::vector<std::uint16_t>{7, 0x0003, 0x6261, 0x3231, 0, 0, 0, 0}));
-}
-
 TEST_F(PdaCommands, ModifyWithoutChangesRewritesTheSerialAndKeepsTheMac) {
     const auto macBefore = wordsOf(pda.findRecord(kPdrMacAddress));
     ui.pdaSettingsScript = play({{}});
@@ -322,14 +315,6 @@ TEST_F(PdaCommands, SaveRefusesAnEmptyPdaBeforeAskingForAName) {
     expectOneBox("Error - invalid PDA; File cannot be saved", "Error saving PDA", ui::Icon::Error);
     EXPECT_TRUE(ui.fileDialogs.empty());
     expectAdapterReleased();
-}
-
-TEST_F(PdaCommands, SaveCancelledWritesNothing) {
-    testing::TempDir dir;
-    savePda(host, pda, ui);
-    EXPECT_EQ(ui.fileDialogs.size(), 1u);
-    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
-    EXPECT_TRUE(ui.boxes.empty());
 }
 
 TEST_F(PdaCommands, SaveTellsOfAFileThatCannotBeWritten) {

@@ -47,19 +47,6 @@ TEST(PdaSettingsDialog, TypingTheTwelfthDigitCompletesTheAddress) {
     EXPECT_EQ(box, "00-11-22-33-44-55");
 }
 
-TEST(PdaSettingsDialog, OpensWithTheWindowsTextsAndConversionChecked) {
-    PdaSettingsDialog dialog("00-02-B3-12-34-56", "SIM0001");
-    EXPECT_EQ(dialog.macText(), "00-02-B3-12-34-56");
-    EXPECT_EQ(dialog.serialText(), "SIM0001");
-    EXPECT_TRUE(dialog.convertToUppercase());
-}
-
-TEST(PdaSettingsDialog, SerialTextIsCutAtTwelveCharacters) {
-    PdaSettingsDialog dialog("", "");
-    dialog.setSerialText("ABCDEFGHIJKLMNOP");
-    EXPECT_EQ(dialog.serialText(), "ABCDEFGHIJKL");
-}
-
 struct Confirming {
     const char* mac;
     bool accepted;
@@ -100,13 +87,6 @@ TEST(PdaSettingsDialog, ConfirmTurnsTheSerialToUpperCaseWhenAsked) {
     asTyped.setConvertToUppercase(false);
     EXPECT_TRUE(asTyped.confirm(ui));
     EXPECT_EQ(asTyped.serialText(), "ab12");
-}
-
-TEST(PdaSettingsDialog, SerialIsConvertedEvenWhenTheMacIsRefused) {
-    FakeUserInterface ui;
-    PdaSettingsDialog dialog("", "ab12");
-    EXPECT_FALSE(dialog.confirm(ui));
-    EXPECT_EQ(dialog.serialText(), "AB12");
 }
 
 }  // namespace
