@@ -33,8 +33,11 @@ class MainWindow : public CommandHost {
     // access-library check, and adapter detection with automatic selection of a lone adapter.
     void initialise(const std::vector<std::string>& commandLineFiles);
 
-    // A command identifier from a button, a menu entry or a key (see ui::Command).
+    // A command identifier from a button, a menu entry or a key (see ui::Command). Whatever
+    // the command did, the adapter is closed when it returns.
     void onCommand(int command);
+    // A command of the system menu (see ui::SystemCommand).
+    void onSystemCommand(int command);
     // The person selected row `row` of the adapter list.
     void onAdapterListSelection(int row);
     // Files dropped on the window, in the order the drop lists them.
@@ -45,6 +48,9 @@ class MainWindow : public CommandHost {
     void setFileSelected(int row, bool selected);
     // The menu bar is about to open: "Show Info" is enabled only while a file is selected.
     void onMenuAboutToOpen();
+    // The file list's own menu is about to open: "Get Info..." and "Remove" are enabled only
+    // while a file is selected.
+    void onListRightClick();
     // The tooltip of a control, or empty when it has none.
     static std::string tooltip(int controlId);
 
@@ -66,18 +72,34 @@ class MainWindow : public CommandHost {
 
     // Writes the view into the face.
     void push();
+    // Takes the bound fields back from the view; false, after telling the person, when the
+    // status line is longer than its control holds.
+    bool pull();
+
+    // Keeps the cursor for the window and shows it at once.
+    void setCursor(Cursor cursor);
+    Cursor cursor() const { return cursor_; }
+
+    // Command 1 or 2 closed the window; the face ends the run.
+    bool closed() const { return closed_; }
 
     // State, for faces and tests.
     const MainWindowView& view() const { return view_; }
     bool adapterSelected() const { return adapterSelected_; }
     const pda::PdaImage& pda() const { return pda_; }
     card::AdapterSession& session() { return session_; }
+    const card::AdapterSession& session() const { return session_; }
     const update::UpdateFileList& fileList() const { return fileList_; }
     update::UpdateFileList& fileList() { return fileList_; }
     const ProgrammingOptions& options() const { return options_; }
     const update::SupplierRange& primarySupplier() const { return primarySupplier_; }
 
   private:
+    void routeCommand(int command);
+    void addFileByDialog();
+    void showAbout();
+    void refreshPdaFields();
+
     card::AccessLibrary& library_;
     card::Registry& registry_;
     UserInterface& ui_;
@@ -91,6 +113,8 @@ class MainWindow : public CommandHost {
     std::string platformText_;
     bool adapterSelected_ = false;
     std::uint32_t selectedAdapterIndex_ = 0;
+    Cursor cursor_ = Cursor::Arrow;
+    bool closed_ = false;
 };
 
 }  // namespace quillon::ui

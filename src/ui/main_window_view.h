@@ -42,6 +42,20 @@ struct AdapterListRow {
     std::uint32_t itemData = 0;
 };
 
+// An entry the window adds to its system menu; command 0 is a separator.
+struct MenuEntry {
+    int command = 0;
+    std::string text;
+    bool operator==(const MenuEntry&) const = default;
+};
+
+// System-menu commands of the main window.
+enum SystemCommand : int {
+    kSysAbout = 16,
+    kSysRegisterHex = 17,
+    kSysRegisterPda = 18,
+};
+
 struct FileListRow {
     int type = 0;          // the file type, also the row's icon
     std::string typeText;  // column "Type / Version"
@@ -71,6 +85,8 @@ struct MainWindowView {
     std::vector<AdapterListRow> adapters;
     int selectedAdapterRow = -1;  // the row the list shows selected, -1 for none
     std::vector<FileListRow> files;
+    // The entries added below the system menu's own.
+    std::vector<MenuEntry> systemMenu;
 };
 
 }  // namespace quillon::ui
