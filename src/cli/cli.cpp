@@ -12,21 +12,50 @@ std::string CliIo::env(const std::string& name) const {
     return it == environment.end() ? std::string() : it->second;
 }
 
+void addAnswerFlags(CLI::App& command, GlobalOptions& global) {
+    auto* yes = command.add_flag("--yes,-y", global.yes,
+                                 "Answer every question with OK or Yes (and start the update)");
+    auto* no = command.add_flag("--no,-n", global.no, "Answer every question with Cancel or No");
+    yes->excludes(no);
+}
+
 int runCli(const std::vector<std::string>& args, CliIo& io) {
     CLI::App app{
         "Quillon: checks and programs firmware (.hex) and production data (.pda) into the "
-        "flash of PRISM 802.11b WLAN cards.",
+        "flash of PRISM 802.11b WLAN cards.\n"
+        "Questions are asked on the terminal; without one they take the safe answer (Cancel, "
+        "No) unless --yes is given.",
         "quillon-cli"};
     app.set_version_flag("--version", std::string("quillon-cli ") + QUILLON_VERSION);
     app.require_subcommand(1);
     app.fallthrough();
+    app.footer(
+        "Exit status: 0 on success, 1 on a failure the program reported, 2 on a usage error.");
 
     GlobalOptions global;
     app.add_option("--bench", global.benchDir,
                    "Folder of the simulated card bench (default: $QUILLON_BENCH, else "
-                   "$XDG_STATE_HOME/quillon/bench)");
+                   "$XDG_STATE_HOME/quillon/bench, else ~/.local/state/quillon/bench)")
+        ->type_name("DIR");
+    app.add_option("--adapter", global.adapter,
+                   "The adapter to work on, by its number in `quillon-cli adapters` (default: "
+                   "the only one)")
+        ->check(CLI::NonNegativeNumber)
+        ->type_name("N");
+    addAnswerFlags(app, global);
+    // The flags may stand before and after the command; together they are still a contradiction.
+    app.parse_complete_callback([&global]() {
+        if (global.yes && global.no) {
+            throw CLI::ValidationError("--yes and --no exclude each other");
+        }
+    });
 
     CommandResult result;
+    addUpdateCommand(app, io, global, result);
+    addCardCommands(app, io, global, result);
+    addPdaCommands(app, io, global, result);
+    addAdaptersCommand(app, io, global, result);
+    addBenchCommands(app, io, global, result);
     addInfoCommand(app, io, result);
     addConvertCommand(app, io, result);
 

@@ -15,6 +15,9 @@ struct CliIo;
 // Options every command sees.
 struct GlobalOptions {
     std::string benchDir;  // --bench DIR
+    int adapter = -1;      // --adapter N: the item data of the adapter to select; -1 for none
+    bool yes = false;      // --yes: every question answered OK, Yes or UPDATE
+    bool no = false;       // --no: every question answered Cancel or No
 };
 
 // A command sets its result here when it ran.
@@ -22,7 +25,18 @@ struct CommandResult {
     int exitCode = 0;
 };
 
+// Adds --yes and --no to a command that may ask questions (they may also stand before it).
+void addAnswerFlags(CLI::App& command, GlobalOptions& global);
+
 void addInfoCommand(CLI::App& app, CliIo& io, CommandResult& result);
 void addConvertCommand(CLI::App& app, CliIo& io, CommandResult& result);
+void addUpdateCommand(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& result);
+// versions, mac-type, driver-version, cis, rid-stress and export.
+void addCardCommands(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& result);
+// pda show, pda save, pda clear and pda set.
+void addPdaCommands(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& result);
+void addAdaptersCommand(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& result);
+// bench init and bench show.
+void addBenchCommands(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& result);
 
 }  // namespace quillon::cli

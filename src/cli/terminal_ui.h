@@ -1,11 +1,21 @@
-// The terminal's way of showing message boxes: each box is printed as its caption, ": " and
-// its text. A question is asked on the terminal when standard input is one; otherwise it takes
-// the safe answer (Cancel, No) unless the person said --yes beforehand.
+// The terminal's way of speaking to a person. Each message box is printed as its caption, ": "
+// and its text (a caption that ends in a colon is followed by a blank only). A question is asked on
+// the terminal when standard input is one; otherwise it takes the safe answer (Cancel, No) unless
+// the person said --yes beforehand. Reports are printed in colour on a terminal, file dialogs are
+// answered with the file named on the command line, and the progress window draws a bar on standard
+// error.
+//
+// The terminal keeps a record of what it showed, so that a command can tell from it whether it
+// succeeded (the core's commands report their outcome to the person, not to the caller).
 #pragma once
 
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/cli.h"
+#include "cli/terminal_progress.h"
 #include "ui/user_interface.h"
 
 namespace quillon::cli {
@@ -14,15 +24,75 @@ namespace quillon::cli {
 // else the platform's default caption.
 std::string boxCaption(const ui::MessageBox& box);
 
+// How questions are answered when nobody is asked.
+enum class AnswerPolicy {
+    Ask,  // ask on the terminal; without one, take the safe answer
+    Yes,  // --yes: OK, Yes, UPDATE
+    No,   // --no: Cancel, No
+};
+
+// What the "View / Modify PDA Settings" dialog is filled with.
+struct PdaSettingsInput {
+    std::optional<std::string> mac;     // --mac TEXT, typed into the MAC box
+    std::optional<std::string> serial;  // --serial TEXT
+    bool keepCase = false;              // --keep-case: "Convert to Uppercase" unchecked
+};
+
+struct TerminalOptions {
+    AnswerPolicy answers = AnswerPolicy::Ask;
+    bool colour = false;  // ANSI colours in reports
+    // The file a file dialog answers with; none cancels every file dialog.
+    std::optional<std::string> dialogFile;
+    PdaSettingsInput pdaSettings;
+};
+
+// The colour decision: ANSI colours only on a terminal, and never when NO_COLOR is set.
+bool useColour(const CliIo& io);
+
 class TerminalUserInterface : public ui::UserInterface {
   public:
-    TerminalUserInterface(CliIo& io, bool assumeYes) : io_(io), assumeYes_(assumeYes) {}
+    struct ShownBox {
+        std::string caption;
+        std::string text;
+    };
+    struct ShownReport {
+        std::string title;
+        bool accepted = false;
+    };
+
+    TerminalUserInterface(CliIo& io, TerminalOptions options);
+    // The face of commands that ask at most a question: --yes or ask.
+    TerminalUserInterface(CliIo& io, bool assumeYes);
 
     ui::Answer messageBox(const ui::MessageBox& box) override;
+    std::optional<ui::FileDialogResult> fileDialog(const ui::FileDialogRequest& request) override;
+    bool showReport(const ui::ReportRequest& request) override;
+    std::unique_ptr<ui::ProgressWindow> createProgressWindow() override;
+    bool runPdaSettingsDialog(pda::PdaSettingsDialog& dialog) override;
+    void pushMainWindow(const ui::MainWindowView& view) override;
+
+    // What was shown, in order.
+    const std::vector<ShownBox>& boxes() const { return boxes_; }
+    const std::vector<ShownReport>& reports() const { return reports_; }
+    bool hasBox(const std::string& caption) const;
+    // The number of boxes shown before the first file dialog was answered with a file, or none
+    // when no file dialog was answered.
+    std::optional<std::size_t> boxesBeforeFileChosen() const { return boxesBeforeFileChosen_; }
+    // The PDA settings dialog was closed without confirming (a MAC address it refused).
+    bool pdaSettingsRejected() const { return pdaSettingsRejected_; }
 
   private:
+    // A yes-or-no question on the terminal, answered by the policy when nobody is asked.
+    bool askYesNo(const std::string& prompt);
+
     CliIo& io_;
-    bool assumeYes_;
+    TerminalOptions options_;
+    ProgressLine progressLine_;
+    std::vector<ShownBox> boxes_;
+    std::vector<ShownReport> reports_;
+    std::optional<std::size_t> boxesBeforeFileChosen_;
+    bool pdaSettingsRejected_ = false;
+    std::string lastStatus_;
 };
 
 // Keeps the boxes instead of showing them, for commands that report a failure in one line.

@@ -1,10 +1,13 @@
-// The terminal face's pieces: reports in colour or plain, and the progress line.
+// The terminal face's pieces: reports in colour or plain, the progress line, file dialogs and
+// questions.
 #include <gtest/gtest.h>
 
 #include <sstream>
 
 #include "cli/report_printer.h"
 #include "cli/terminal_progress.h"
+#include "cli/terminal_ui.h"
+#include "temp_dir.h"
 
 namespace quillon {
 namespace {
@@ -101,6 +104,88 @@ TEST(TerminalProgress, BarText) {
     EXPECT_EQ(W::barText(0, 8, 3, 4), "[#...] 37%");
     EXPECT_EQ(W::barText(10, 20, 30, 4), "[####] 100%");
     EXPECT_EQ(W::barText(10, 20, -5, 4), "[....] 0%");
+}
+
+struct Face {
+    std::istringstream in;
+    std::ostringstream out;
+    std::ostringstream err;
+    cli::CliIo io{in, out, err};
+
+    explicit Face(const std::string& input = {}, bool terminal = false) : in(input) {
+        io.inIsTerminal = terminal;
+    }
+};
+
+TEST(TerminalDialogs, FileDialogAnswersWithTheFileAndTheFilterOfItsExtension) {
+    Face face;
+    cli::TerminalOptions options;
+    struct Case {
+        std::string file;
+        std::string filter;
+        std::string path;
+        int filterIndex;
+    };
+    const std::string exportFilter = "Hex File (*.hex)|*.hex|Text Dump (*.dmp)|*.dmp|";
+    const std::string pdaFilter = "PDA file (*.pda)|*.pda|All Files (*.*)|*.*|";
+    const Case cases[] = {
+        {"out.hex", exportFilter, "out.hex", 1},         {"out.DMP", exportFilter, "out.DMP", 2},
+        {"dir.x/out", exportFilter, "dir.x/out.hex", 1}, {"out.bin", exportFilter, "out.bin", 0},
+        {"card.pda", pdaFilter, "card.pda", 1},          {"card.txt", pdaFilter, "card.txt", 2},
+    };
+    for (const Case& c : cases) {
+        options.dialogFile = c.file;
+        cli::TerminalUserInterface ui(face.io, options);
+        ui::FileDialogRequest request;
+        request.kind = ui::FileDialogRequest::Kind::Save;
+        request.defaultExtension = "hex";
+        request.filter = c.filter;
+        const auto result = ui.fileDialog(request);
+        ASSERT_TRUE(result) << c.file;
+        EXPECT_EQ(result->path, c.path);
+        EXPECT_EQ(result->filterIndex, c.filterIndex) << c.file;
+        EXPECT_EQ(ui.boxesBeforeFileChosen(), 0u);
+    }
+    // Without a file named, the dialog is cancelled.
+    cli::TerminalUserInterface none(face.io, cli::TerminalOptions{});
+    EXPECT_FALSE(none.fileDialog({}));
+    EXPECT_FALSE(none.boxesBeforeFileChosen());
+}
+
+TEST(TerminalDialogs, QuestionsOnATerminalAskUntilAnswered) {
+    Face face("maybe\nYES\n", true);
+    cli::TerminalUserInterface ui(face.io, cli::TerminalOptions{});
+    const ui::Answer answer = ui.messageBox(
+        {"Continue?", "Warning", ui::Owner::MainWindow, ui::Buttons::YesNo, ui::Icon::Warning});
+    EXPECT_EQ(answer, ui::Answer::Yes);
+    EXPECT_EQ(face.out.str(), "Warning: Continue?\n[y]es or [n]o? [y]es or [n]o? ");
+
+    // The end of the input is the safe answer.
+    Face ended("", true);
+    cli::TerminalUserInterface endedUi(ended.io, cli::TerminalOptions{});
+    EXPECT_EQ(endedUi.messageBox({"Go?", std::nullopt, ui::Owner::None, ui::Buttons::OkCancel,
+                                  ui::Icon::Question}),
+              ui::Answer::Cancel);
+    EXPECT_EQ(ended.out.str(), "Error: Go?\n[o]k or [c]ancel? \n");
+}
+
+TEST(TerminalDialogs, ReportsWithOneWayOutAskNothing) {
+    Face face;
+    cli::TerminalUserInterface ui(face.io, cli::TerminalOptions{});
+    ui::ReportRequest request;
+    request.text = "1 2 \r\n3 ";
+    request.acceptCaption = "Close";
+    request.cancelCaption = "Close";
+    request.title = "PDA:";
+    EXPECT_TRUE(ui.showReport(request));
+    request.acceptCaption = "UPDATE";
+    request.cancelCaption = "CANCEL";
+    request.acceptShown = false;
+    EXPECT_FALSE(ui.showReport(request));
+    EXPECT_EQ(face.out.str(), "1 2 \n3 \n1 2 \n3 \n");
+    ASSERT_EQ(ui.reports().size(), 2u);
+    EXPECT_TRUE(ui.reports()[0].accepted);
+    EXPECT_FALSE(ui.reports()[1].accepted);
 }
 
 }  // namespace

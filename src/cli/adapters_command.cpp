@@ -1,0 +1,37 @@
+// quillon-cli adapters: the adapter list as the window builds it. Every candidate of the
+// registry is listed, those that do not open are dropped, and each remaining entry is printed
+// as its item data (the number --adapter takes), a tab and its text.
+#include <CLI/CLI.hpp>
+#include <ostream>
+
+#include "card/adapter_session.h"
+#include "cli/cli.h"
+#include "cli/commands.h"
+#include "cli/terminal_ui.h"
+#include "cli/window_session.h"
+#include "ui/main_window.h"
+
+namespace quillon::cli {
+
+void addAdaptersCommand(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& result) {
+    auto* command = app.add_subcommand("adapters", "List the adapters Quillon can work with");
+    addAnswerFlags(*command, global);
+    command->callback([&io, &global, &result]() {
+        std::unique_ptr<sim::SimulatedBench> bench = openBench(io, global);
+        if (!bench) {
+            result.exitCode = kExitFailure;
+            return;
+        }
+        TerminalUserInterface ui(io, terminalOptions(io, global));
+        ui::MainWindow window(bench->library(), bench->registry(), ui);
+        // As at start-up, but without selecting a lone adapter: listing reads no card.
+        card::checkAccessLibrary(bench->library(), ui);
+        window.detectAdapters(false);
+        for (const ui::AdapterListRow& row : window.view().adapters) {
+            io.out << row.itemData << '\t' << row.text << '\n';
+        }
+        result.exitCode = kExitSuccess;
+    });
+}
+
+}  // namespace quillon::cli

@@ -1,0 +1,99 @@
+// quillon-cli bench init|show: the simulated card bench the other commands run on.
+#include <CLI/CLI.hpp>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <ostream>
+
+#include "base/atomic_file.h"
+#include "cli/cli.h"
+#include "cli/commands.h"
+#include "cli/window_session.h"
+#include "sim/bench_json.h"
+#include "sim/bench_tools.h"
+
+namespace quillon::cli {
+
+namespace {
+
+struct InitOptions {
+    std::string dir;
+    bool force = false;
+    bool noLatency = false;
+};
+
+// Turns the latency model of the bench folder's bench.json off, so that scripts and
+// measurements run at full speed.
+bool switchLatencyOff(const std::string& dir, std::string& error) {
+    const std::string path = sim::benchJsonPath(dir);
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = path + ": cannot be read";
+        return false;
+    }
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    sim::BenchConfig config;
+    if (!sim::parseBenchJson(text, config, error)) {
+        return false;
+    }
+    config.latency.enabled = false;
+    if (!writeFileAtomically(path, sim::benchToJson(config))) {
+        error = path + ": cannot be written";
+        return false;
+    }
+    return true;
+}
+
+int initBench(CliIo& io, GlobalOptions& global, const InitOptions& options) {
+    std::string dir = options.dir;
+    if (dir.empty()) {
+        dir = benchFolder(io, global);
+        if (dir.empty()) {
+            return kExitFailure;
+        }
+    }
+    std::string error;
+    if (!sim::initBench(dir, error, options.force)) {
+        io.err << "quillon-cli: " << error
+               << (options.force ? "" : " (--force replaces it and starts its cards afresh)")
+               << '\n';
+        return kExitFailure;
+    }
+    if (options.noLatency && !switchLatencyOff(dir, error)) {
+        io.err << "quillon-cli: " << error << '\n';
+        return kExitFailure;
+    }
+    io.out << "Wrote the default bench to " << dir << '\n';
+    return kExitSuccess;
+}
+
+}  // namespace
+
+void addBenchCommands(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& result) {
+    auto* bench = app.add_subcommand("bench", "Set up or describe the simulated card bench");
+    bench->require_subcommand(1);
+    bench->fallthrough();
+
+    auto* init = bench->add_subcommand(
+        "init", "Write the built-in default bench (one adapter with a 3842-based card)");
+    auto options = std::make_shared<InitOptions>();
+    init->add_option("DIR", options->dir, "Bench folder (default: the one --bench names)");
+    init->add_flag("--force", options->force, "Replace an existing bench; its cards start afresh");
+    init->add_flag("--no-latency", options->noLatency,
+                   "Let the simulated card answer at once instead of at a card's pace");
+    init->callback(
+        [&io, &global, &result, options]() { result.exitCode = initBench(io, global, *options); });
+
+    auto* show = bench->add_subcommand("show", "Describe the bench: adapters, cards and faults");
+    show->callback([&io, &global, &result]() {
+        std::unique_ptr<sim::SimulatedBench> opened = openBench(io, global);
+        if (!opened) {
+            result.exitCode = kExitFailure;
+            return;
+        }
+        io.out << sim::describeBench(*opened);
+        result.exitCode = kExitSuccess;
+    });
+}
+
+}  // namespace quillon::cli

@@ -1,0 +1,104 @@
+// The card reports (versions, mac-type, driver-version, cis, rid-stress) and the export of the
+// card's flash window. Each routes the window's command.
+#include <CLI/CLI.hpp>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "cli/cli.h"
+#include "cli/commands.h"
+#include "cli/terminal_ui.h"
+#include "cli/window_session.h"
+#include "ui/main_window_view.h"
+
+namespace quillon::cli {
+
+namespace {
+
+bool hasReport(const TerminalUserInterface& shown, const std::string& title) {
+    for (const auto& report : shown.reports()) {
+        if (report.title == title) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool hasBoxText(const TerminalUserInterface& shown, const std::string& text) {
+    for (const auto& box : shown.boxes()) {
+        if (box.text == text) {
+            return true;
+        }
+    }
+    return false;
+}
+
+using Success = std::function<bool(const TerminalUserInterface&)>;
+
+void addReport(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& result,
+               const std::string& name, const std::string& description, int commandId,
+               Success succeeded) {
+    auto* command = app.add_subcommand(name, description);
+    addAnswerFlags(*command, global);
+    command->callback([&io, &global, &result, commandId, succeeded]() {
+        TerminalUserInterface ui(io, terminalOptions(io, global));
+        result.exitCode = runWindowCommand(io, global, ui, {}, commandId, succeeded);
+    });
+}
+
+// The export writes what the chosen filter says: S-records or a text dump. A name without an
+// extension becomes a ".hex" file, as the save dialog would make it.
+std::string exportFileCheck(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    for (char& c : extension) {
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    if (extension.empty() || extension == ".hex" || extension == ".dmp") {
+        return {};
+    }
+    return "the export writes .hex (S-records) or .dmp (text dump) files";
+}
+
+}  // namespace
+
+void addCardCommands(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& result) {
+    addReport(app, io, global, result, "versions",
+              "Show the card's firmware versions and compatibility ranges",
+              ui::kCmdFirmwareVersions, [](const TerminalUserInterface& shown) {
+                  return shown.hasBox("Current Firmware Versions");
+              });
+    addReport(app, io, global, result, "mac-type", "Show the card's MAC type", ui::kCmdMacType,
+              [](const TerminalUserInterface& shown) { return shown.hasBox("MAC ID:"); });
+    addReport(app, io, global, result, "driver-version", "Show the card driver's version",
+              ui::kCmdDriverVersion, [](const TerminalUserInterface& shown) {
+                  return shown.hasBox("Driver Version for Selected Card");
+              });
+    addReport(app, io, global, result, "cis", "Show the card's CIS, tuple by tuple",
+              ui::kCmdShowCis,
+              [](const TerminalUserInterface& shown) { return hasReport(shown, "CIS:"); });
+    addReport(
+        app, io, global, result, "rid-stress",
+        "Read RID 0xFC01 100,001 times (a test for developers)", ui::kCmdRidStressTest,
+        [](const TerminalUserInterface& shown) { return shown.hasBox("Completed sucessfully:"); });
+
+    auto* command = app.add_subcommand(
+        "export", "Save the card's whole flash window as S-records (.hex) or a text dump (.dmp)");
+    auto file = std::make_shared<std::string>();
+    command
+        ->add_option("FILE", *file,
+                     "File to write; its extension chooses the form (.hex or .dmp, default .hex)")
+        ->required()
+        ->check(CLI::Validator(exportFileCheck, "", "export file"));
+    addAnswerFlags(*command, global);
+    command->callback([&io, &global, &result, file]() {
+        TerminalOptions options = terminalOptions(io, global);
+        options.dialogFile = *file;
+        TerminalUserInterface ui(io, options);
+        result.exitCode = runWindowCommand(io, global, ui, {}, ui::kCmdExportFirmware,
+                                           [](const TerminalUserInterface& shown) {
+                                               return hasBoxText(shown, "File Saved Successfully.");
+                                           });
+    });
+}
+
+}  // namespace quillon::cli

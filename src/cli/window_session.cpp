@@ -1,0 +1,124 @@
+#include "cli/window_session.h"
+
+#include <optional>
+#include <ostream>
+
+#include "card/adapter_discovery.h"
+#include "sim/bench_tools.h"
+#include "ui/application.h"
+
+namespace quillon::cli {
+
+namespace {
+
+std::optional<std::string> setValue(const CliIo& io, const std::string& name) {
+    std::string value = io.env(name);
+    if (value.empty()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// The rows of the adapter list that stand for adapters (not the placeholder entry).
+int adapterRowCount(const ui::MainWindowView& view) {
+    int count = 0;
+    for (const ui::AdapterListRow& row : view.adapters) {
+        if (row.text != card::kNoAdaptersDetected) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+// Selects the adapter whose item data is index, as a click on its row would. False when no
+// row lists it.
+bool selectAdapterByIndex(CliIo& io, ui::MainWindow& window, std::uint32_t index) {
+    const ui::MainWindowView& view = window.view();
+    for (std::size_t row = 0; row < view.adapters.size(); ++row) {
+        const ui::AdapterListRow& entry = view.adapters[row];
+        if (entry.itemData != index || entry.text == card::kNoAdaptersDetected) {
+            continue;
+        }
+        // A lone adapter was selected at start-up already; selecting it again would read its
+        // PDA a second time.
+        if (!window.adapterSelected() || window.selectedAdapterIndex() != index) {
+            window.onAdapterListSelection(static_cast<int>(row));
+        }
+        return true;
+    }
+    io.err << "quillon-cli: no adapter " << index
+           << " is listed (quillon-cli adapters lists them)\n";
+    return false;
+}
+
+}  // namespace
+
+std::string benchFolder(CliIo& io, const GlobalOptions& global) {
+    const sim::BenchEnvironment environment{setValue(io, "QUILLON_BENCH"),
+                                            setValue(io, "XDG_STATE_HOME"), setValue(io, "HOME")};
+    const std::optional<std::string> option =
+        global.benchDir.empty() ? std::nullopt : std::optional<std::string>(global.benchDir);
+    const std::optional<std::string> folder = sim::resolveBenchFolder(option, environment);
+    if (!folder) {
+        io.err << "quillon-cli: no bench folder: give --bench DIR or set QUILLON_BENCH\n";
+        return {};
+    }
+    return *folder;
+}
+
+std::unique_ptr<sim::SimulatedBench> openBench(CliIo& io, const GlobalOptions& global) {
+    const std::string folder = benchFolder(io, global);
+    if (folder.empty()) {
+        return nullptr;
+    }
+    std::string error;
+    std::unique_ptr<sim::SimulatedBench> bench = sim::SimulatedBench::open(folder, error);
+    if (!bench) {
+        io.err << "quillon-cli: " << error << '\n';
+    }
+    return bench;
+}
+
+TerminalOptions terminalOptions(const CliIo& io, const GlobalOptions& global) {
+    TerminalOptions options;
+    options.answers = global.yes  ? AnswerPolicy::Yes
+                      : global.no ? AnswerPolicy::No
+                                  : AnswerPolicy::Ask;
+    options.colour = useColour(io);
+    return options;
+}
+
+bool runOnMainWindow(CliIo& io, const GlobalOptions& global, TerminalUserInterface& ui,
+                     const std::vector<std::string>& files,
+                     const std::function<void(ui::MainWindow&)>& action) {
+    std::unique_ptr<sim::SimulatedBench> bench = openBench(io, global);
+    if (!bench) {
+        return false;
+    }
+    std::vector<std::string> arguments{"quillon-cli"};
+    arguments.insert(arguments.end(), files.begin(), files.end());
+    const std::unique_ptr<ui::MainWindow> started =
+        ui::startApplication(bench->library(), bench->registry(), ui, arguments);
+    ui::MainWindow& window = *started;
+    if (global.adapter >= 0) {
+        if (!selectAdapterByIndex(io, window, static_cast<std::uint32_t>(global.adapter))) {
+            return false;
+        }
+    } else if (!window.adapterSelected() && adapterRowCount(window.view()) > 1) {
+        io.err << "quillon-cli: several adapters are listed; pick one with --adapter N "
+                  "(quillon-cli adapters lists them)\n";
+    }
+    action(window);
+    io.out << std::flush;
+    return true;
+}
+
+int runWindowCommand(CliIo& io, const GlobalOptions& global, TerminalUserInterface& ui,
+                     const std::vector<std::string>& files, int command,
+                     const std::function<bool(const TerminalUserInterface&)>& succeeded) {
+    const bool ran = runOnMainWindow(
+        io, global, ui, files, [command](ui::MainWindow& window) { window.onCommand(command); });
+    return ran && succeeded(ui) ? kExitSuccess : kExitFailure;
+}
+
+}  // namespace quillon::cli

@@ -1,0 +1,43 @@
+// The main window behind every card command of the terminal: the bench is opened, the window
+// logic is created over its access library and registry, initialised as at start-up (files
+// queued, adapters detected, a lone adapter selected), the adapter of --adapter selected, and
+// the command routed by its identifier. The terminal never does a command's work itself.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+#include "cli/commands.h"
+#include "cli/terminal_ui.h"
+#include "sim/simulated_bench.h"
+#include "ui/main_window.h"
+
+namespace quillon::cli {
+
+// The bench folder of the options and environment, opened (and created from the built-in
+// default on first use). Null after telling the person why on standard error.
+std::unique_ptr<sim::SimulatedBench> openBench(CliIo& io, const GlobalOptions& global);
+
+// The bench folder the options and environment name; empty after telling the person why.
+std::string benchFolder(CliIo& io, const GlobalOptions& global);
+
+// The terminal face the options ask for.
+TerminalOptions terminalOptions(const CliIo& io, const GlobalOptions& global);
+
+// Opens the bench, initialises the main window with files as its command line, selects the
+// adapter and runs action on the window. False, after telling the person why, when the bench
+// cannot be opened or --adapter names no listed adapter.
+bool runOnMainWindow(CliIo& io, const GlobalOptions& global, TerminalUserInterface& ui,
+                     const std::vector<std::string>& files,
+                     const std::function<void(ui::MainWindow&)>& action);
+
+// Runs one command identifier on the main window; the exit status is kExitSuccess when
+// succeeded(ui) says the command did its job, kExitFailure otherwise.
+int runWindowCommand(CliIo& io, const GlobalOptions& global, TerminalUserInterface& ui,
+                     const std::vector<std::string>& files, int command,
+                     const std::function<bool(const TerminalUserInterface&)>& succeeded);
+
+}  // namespace quillon::cli
