@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -62,9 +63,11 @@ TEST(PdrPlugging, FileNamePlugTakesTheUpperCaseNameAfterTheLastSeparator) {
         Bytes written;  // the 32 bytes at the plug after plugging
     };
     auto field = [](std::string_view text, std::size_t zeros, std::size_t untouched) {
-        Bytes b(text.begin(), text.end());
-        b.insert(b.end(), zeros, 0);
-        b.insert(b.end(), untouched, kFill);
+        // Sized once and filled in place: gcc 12 at -O3 misjudges the bounds of a vector that
+        // grows by inserts here.
+        Bytes b(text.size() + zeros + untouched, kFill);
+        std::copy(text.begin(), text.end(), b.begin());
+        std::fill_n(b.begin() + static_cast<std::ptrdiff_t>(text.size()), zeros, 0);
         return b;
     };
     const Case cases[] = {
