@@ -7,29 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "bench_adapters.h"
 #include "card/adapter_session.h"
 #include "fake_user_interface.h"
 #include "sim/simulated_bench.h"
 
 namespace quillon::testing {
-
-// The default bench's adapter as a device of its own: named after its subkey, with one
-// enabled instance.
-inline sim::AdapterConfig prismAdapter(const std::string& subkey) {
-    sim::AdapterConfig adapter = sim::defaultBenchConfig().adapters.at(0);
-    adapter.subkey = subkey;
-    adapter.displayName = "Adapter " + subkey;
-    adapter.deviceName = "{device-" + subkey + "}";
-    adapter.matchingDeviceId = "pci\\VEN_1260&DEV_" + subkey;
-    adapter.deviceKeys = {{"VEN_1260&DEV_" + subkey + "&SUBSYS_00000000", {{"inst", 0u}}}};
-    return adapter;
-}
-
-inline sim::BenchConfig benchWith(std::vector<sim::AdapterConfig> adapters) {
-    sim::BenchConfig config = sim::defaultBenchConfig();
-    config.adapters = std::move(adapters);
-    return config;
-}
 
 // One PRISM card of the given MAC type.
 inline sim::BenchConfig oneCardBench(std::uint16_t macType = card::kMacType3842) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/atomic_file.h"
+#include "bench_adapters.h"
 #include "cli_test_support.h"
 #include "sim/bench_config.h"
 #include "sim/bench_json.h"
@@ -22,17 +23,6 @@ inline sim::BenchConfig fastDefaultBench() {
     sim::BenchConfig config = sim::defaultBenchConfig();
     config.latency.enabled = false;
     return config;
-}
-
-// The default bench's PRISM adapter as a device of its own, named after its subkey.
-inline sim::AdapterConfig cliAdapter(const std::string& subkey) {
-    sim::AdapterConfig adapter = sim::defaultBenchConfig().adapters.at(0);
-    adapter.subkey = subkey;
-    adapter.displayName = "Adapter " + subkey;
-    adapter.deviceName = "{device-" + subkey + "}";
-    adapter.matchingDeviceId = "pci\\VEN_1260&DEV_" + subkey;
-    adapter.deviceKeys = {{"VEN_1260&DEV_" + subkey + "&SUBSYS_00000000", {{"inst", 0u}}}};
-    return adapter;
 }
 
 class CliBench {

@@ -7,9 +7,9 @@
 namespace quillon {
 namespace {
 
-using testing::cliAdapter;
 using testing::CliBench;
 using testing::fastDefaultBench;
+using testing::prismAdapter;
 using testing::readWholeFile;
 using testing::runQuillonCli;
 using testing::Terminals;
@@ -21,7 +21,7 @@ sim::BenchConfig benchWithAdapters(std::vector<sim::AdapterConfig> adapters) {
 }
 
 TEST(CliAdapters, ListsTheAdaptersThatOpenWithTheirNumbers) {
-    sim::AdapterConfig failing = cliAdapter("0001");
+    sim::AdapterConfig failing = prismAdapter("0001");
     failing.openError = 2;
     struct Case {
         sim::BenchConfig config;
@@ -29,7 +29,7 @@ TEST(CliAdapters, ListsTheAdaptersThatOpenWithTheirNumbers) {
     };
     const Case cases[] = {
         {fastDefaultBench(), "0\tPRISM 802.11b Wireless LAN PCI Adapter (simulated)\n"},
-        {benchWithAdapters({cliAdapter("0000"), failing, cliAdapter("0002")}),
+        {benchWithAdapters({prismAdapter("0000"), failing, prismAdapter("0002")}),
          "0\tAdapter 0000\n2\tAdapter 0002\n"},
         {benchWithAdapters({}), "0\t<No adapters detected>\n"},
     };
@@ -43,9 +43,9 @@ TEST(CliAdapters, ListsTheAdaptersThatOpenWithTheirNumbers) {
 }
 
 TEST(CliAdapters, SeveralAdaptersNeedAChoice) {
-    sim::AdapterConfig other = cliAdapter("0002");
+    sim::AdapterConfig other = prismAdapter("0002");
     other.card->driverVersion = 0x00040506;
-    CliBench bench(benchWithAdapters({cliAdapter("0000"), cliAdapter("0001"), other}));
+    CliBench bench(benchWithAdapters({prismAdapter("0000"), prismAdapter("0001"), other}));
 
     const auto unchosen = bench.run({"driver-version"});
     EXPECT_EQ(unchosen.exitCode, 1);

@@ -51,7 +51,7 @@ const ui::MessageBox& lastBox(const FakeUserInterface& ui) {
 }
 
 TEST(MainWindowStart, WithoutAdaptersShowsThePlaceholder) {
-    WindowBench w(benchOf({}));
+    WindowBench w(benchWith({}));
     w.window.initialise({});
     const ui::MainWindowView& v = w.window.view();
 
@@ -81,7 +81,7 @@ TEST(MainWindowStart, WithoutAdaptersShowsThePlaceholder) {
 }
 
 TEST(MainWindowStart, Windows95SystemMenuOffersTheRegistrations) {
-    sim::BenchConfig config = benchOf({});
+    sim::BenchConfig config = benchWith({});
     config.osFamily = sim::OsFamily::Windows95;
     WindowBench w(config);
     w.window.initialise({});
@@ -122,13 +122,13 @@ TEST(MainWindowStart, LoneAdapterIsSelectedAtOnce) {
 class MiddleAdapterFails : public ::testing::TestWithParam<bool> {};
 
 TEST_P(MiddleAdapterFails, ListKeepsTheOthersWithTheirIndices) {
-    sim::AdapterConfig middle = windowAdapter("0001");
+    sim::AdapterConfig middle = prismAdapter("0001");
     if (GetParam()) {
         middle.openError = 31;
     } else {
         middle.card.reset();  // another chipset: it refuses the aux port
     }
-    WindowBench w(benchOf({windowAdapter("0000"), middle, windowAdapter("0002")}));
+    WindowBench w(benchWith({prismAdapter("0000"), middle, prismAdapter("0002")}));
     w.start();
     const ui::MainWindowView& v = w.window.view();
 
@@ -152,9 +152,9 @@ TEST_P(MiddleAdapterFails, ListKeepsTheOthersWithTheirIndices) {
 INSTANTIATE_TEST_SUITE_P(OpenErrorOrOtherChipset, MiddleAdapterFails, ::testing::Bool());
 
 TEST(SelectAdapter, UnknownMacTypeKeepsTheEarlierSelection) {
-    sim::AdapterConfig odd = windowAdapter("0001");
+    sim::AdapterConfig odd = prismAdapter("0001");
     odd.card->macType = 3;
-    WindowBench w(benchOf({windowAdapter("0000"), odd}));
+    WindowBench w(benchWith({prismAdapter("0000"), odd}));
     w.start();
 
     // Nothing chosen yet: the odd card is refused and nothing is selected.
@@ -181,7 +181,7 @@ TEST(SelectAdapter, UnknownMacTypeKeepsTheEarlierSelection) {
 }
 
 TEST(SelectAdapter, AdapterThatNoLongerOpensSaysSoInTheStatusLine) {
-    WindowBench w(benchOf({windowAdapter("0000"), windowAdapter("0001")}));
+    WindowBench w(benchWith({prismAdapter("0000"), prismAdapter("0001")}));
     w.start();
     w.bench.adapter(1).openError = 2;
     w.window.onAdapterListSelection(1);
@@ -194,7 +194,7 @@ TEST(SelectAdapter, AdapterThatNoLongerOpensSaysSoInTheStatusLine) {
 }
 
 TEST(SelectAdapter, RowsOutsideTheListAreIgnored) {
-    WindowBench w(benchOf({windowAdapter("0000"), windowAdapter("0001")}));
+    WindowBench w(benchWith({prismAdapter("0000"), prismAdapter("0001")}));
     w.start();
     w.window.onAdapterListSelection(2);
     w.window.onAdapterListSelection(-1);
@@ -250,7 +250,7 @@ TEST(SelectAdapter, UnreadableMacAddressLeavesItsFieldEmpty) {
 }
 
 TEST(SelectAdapter, OpenSessionKeepsTheMacTypeItDetermined) {
-    WindowBench w(benchOf({windowAdapter("0000"), windowAdapter("0001")}));
+    WindowBench w(benchWith({prismAdapter("0000"), prismAdapter("0001")}));
     w.start();
     ASSERT_TRUE(w.window.session().openAdapter(0));
     w.window.session().setMacType(card::kMacType3841);
@@ -267,7 +267,7 @@ TEST(SelectAdapter, OpenSessionKeepsTheMacTypeItDetermined) {
 }
 
 TEST(EnsureAdapterOpen, WithoutSelectionSaysSoAndRedetects) {
-    WindowBench w(benchOf({windowAdapter("0000"), windowAdapter("0001")}));
+    WindowBench w(benchWith({prismAdapter("0000"), prismAdapter("0001")}));
     w.start();
     EXPECT_FALSE(w.window.ensureAdapterOpen(false));
     ASSERT_EQ(w.ui.boxes.size(), 1u);

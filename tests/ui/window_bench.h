@@ -5,29 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "bench_adapters.h"
 #include "fake_user_interface.h"
 #include "sim/bench_config.h"
 #include "sim/simulated_bench.h"
 #include "ui/main_window.h"
 
 namespace quillon::testing {
-
-// The default bench's PRISM adapter as a device of its own, named after its subkey.
-inline sim::AdapterConfig windowAdapter(const std::string& subkey) {
-    sim::AdapterConfig adapter = sim::defaultBenchConfig().adapters.at(0);
-    adapter.subkey = subkey;
-    adapter.displayName = "Adapter " + subkey;
-    adapter.deviceName = "{device-" + subkey + "}";
-    adapter.matchingDeviceId = "pci\\VEN_1260&DEV_" + subkey;
-    adapter.deviceKeys = {{"VEN_1260&DEV_" + subkey + "&SUBSYS_00000000", {{"inst", 0u}}}};
-    return adapter;
-}
-
-inline sim::BenchConfig benchOf(std::vector<sim::AdapterConfig> adapters) {
-    sim::BenchConfig config = sim::defaultBenchConfig();
-    config.adapters = std::move(adapters);
-    return config;
-}
 
 // The default bench with its one card changed by edit.
 template <typename Edit>

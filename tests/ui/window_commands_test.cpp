@@ -154,7 +154,7 @@ TEST(WindowCommands, CardCommandsWithoutSelectionAskForAnAdapter) {
     for (const int command :
          {ui::kCmdFirmwareVersions, ui::kCmdDriverVersion, ui::kCmdMacType, ui::kCmdDisplayPda,
           ui::kCmdShowCis, ui::kCmdSavePda, ui::kCmdRidStressTest}) {
-        WindowBench w(benchOf({windowAdapter("0000"), windowAdapter("0001")}));
+        WindowBench w(benchWith({prismAdapter("0000"), prismAdapter("0001")}));
         w.start();
         w.window.onCommand(command);
         EXPECT_EQ(w.ui.texts(), std::vector<std::string>{"Cannot continue - No adapter selected."})

@@ -67,6 +67,7 @@ struct UpdateRig {
             dir.write(name, content);
         }
         // The adapter was selected: its MAC type is known and the adapter closed again.
+        host.adapterSelected = true;
         if (session.openAdapter(0)) {
             card::determineMacType(session, ui);
             session.closeAdapter();

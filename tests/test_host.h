@@ -1,11 +1,13 @@
 // A small stand-in for the main window's side of a command: the adapter choice with
 // ensureAdapterOpen and releaseAdapter as the window does them, the PDA-derived texts, and a
-// count of what the command asked for. Commands run on it end to end against a bench.
+// record of what the command asked for. Commands and the update run on it end to end against a
+// simulated bench.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "card/adapter_session.h"
 #include "card/card_identity.h"
@@ -94,7 +96,10 @@ class TestHost : public ui::CommandHost {
         }
     }
 
-    void setStatusText(const std::string& text) override { statusText = text; }
+    void setStatusText(const std::string& text) override {
+        statusText = text;
+        statusHistory.push_back(text);
+    }
     std::string pdaMacText() const override { return macText_; }
     std::string pdaSerialText() const override { return serialText_; }
     std::string partNumberText() const override { return partNumberText_; }
@@ -103,6 +108,7 @@ class TestHost : public ui::CommandHost {
     bool adapterSelected = false;
     std::uint32_t selectedIndex = 0;
     std::string statusText;
+    std::vector<std::string> statusHistory;
     int opens = 0;
     int releases = 0;
     int refreshes = 0;
@@ -132,7 +138,7 @@ class TestHost : public ui::CommandHost {
         pda_.clear();
         adapterSelected = false;
         refreshControls();
-        statusText = "No adapter selected.";
+        setStatusText("No adapter selected.");
     }
 
     card::AdapterSession& session_;
