@@ -8,7 +8,7 @@
 
 #include "card/adapter_session.h"
 #include "card/card_identity.h"
-#include "card/commands/card_reports.h"
+#include "commands/card_reports.h"
 #include "sim/simulated_bench.h"
 #include "ui/command_host.h"
 #include "ui/user_interface.h"

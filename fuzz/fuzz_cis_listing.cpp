@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "card/commands/card_reports.h"
-#include "pda/commands/pda_commands.h"
+#include "commands/card_reports.h"
+#include "commands/pda_commands.h"
 #include "pda/pda_image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

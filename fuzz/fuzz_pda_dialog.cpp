@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "pda/commands/pda_settings_dialog.h"
+#include "commands/pda_settings_dialog.h"
 #include "pda/pda_text.h"
 #include "ui/user_interface.h"
 

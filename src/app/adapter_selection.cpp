@@ -3,13 +3,15 @@
 #include <array>
 #include <cstdio>
 
+#include "app/main_window.h"
 #include "card/adapter_detection.h"
 #include "card/adapter_discovery.h"
 #include "card/card_identity.h"
 #include "card/card_memory.h"
-#include "ui/main_window.h"
 
-namespace quillon::ui {
+namespace quillon::app {
+
+using namespace quillon::ui;
 namespace {
 
 std::string macAddressText(const std::array<std::uint8_t, 6>& address) {
@@ -146,4 +148,4 @@ void MainWindow::closeSelectedAdapter() {
     detectAdapters(false);
 }
 
-}  // namespace quillon::ui
+}  // namespace quillon::app

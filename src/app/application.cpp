@@ -1,8 +1,10 @@
-#include "ui/application.h"
+#include "app/application.h"
 
 #include <vector>
 
-namespace quillon::ui {
+namespace quillon::app {
+
+using namespace quillon::ui;
 
 std::unique_ptr<MainWindow> startApplication(card::AccessLibrary& library, card::Registry& registry,
                                              UserInterface& ui,
@@ -16,4 +18,4 @@ std::unique_ptr<MainWindow> startApplication(card::AccessLibrary& library, card:
     return window;
 }
 
-}  // namespace quillon::ui
+}  // namespace quillon::app

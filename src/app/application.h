@@ -6,18 +6,18 @@
 #include <span>
 #include <string>
 
+#include "app/main_window.h"
 #include "card/access_library.h"
 #include "card/registry.h"
-#include "ui/main_window.h"
 #include "ui/user_interface.h"
 
-namespace quillon::ui {
+namespace quillon::app {
 
 // arguments is the whole command line, the program's name first; every later argument is a
 // file to queue, in order, before the adapters are detected. The library, registry and face
 // must outlive the window.
 std::unique_ptr<MainWindow> startApplication(card::AccessLibrary& library, card::Registry& registry,
-                                             UserInterface& ui,
+                                             ui::UserInterface& ui,
                                              std::span<const std::string> arguments);
 
-}  // namespace quillon::ui
+}  // namespace quillon::app

@@ -1,4 +1,4 @@
-#include "ui/main_window.h"
+#include "app/main_window.h"
 
 #include <array>
 #include <map>
@@ -10,7 +10,9 @@
 #define QUILLON_VERSION "0.0.0"
 #endif
 
-namespace quillon::ui {
+namespace quillon::app {
+
+using namespace quillon::ui;
 namespace {
 
 // The program's version as the window shows it, with the day this version was built.
@@ -242,4 +244,4 @@ void MainWindow::addFileByDialog() {
     }
 }
 
-}  // namespace quillon::ui
+}  // namespace quillon::app

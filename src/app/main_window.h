@@ -19,11 +19,11 @@
 #include "update/compatibility_checks.h"
 #include "update/update_file_list.h"
 
-namespace quillon::ui {
+namespace quillon::app {
 
-class MainWindow : public CommandHost {
+class MainWindow : public ui::CommandHost {
   public:
-    MainWindow(card::AccessLibrary& library, card::Registry& registry, UserInterface& ui);
+    MainWindow(card::AccessLibrary& library, card::Registry& registry, ui::UserInterface& ui);
     // Closes the adapter session.
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
@@ -59,7 +59,7 @@ class MainWindow : public CommandHost {
     void selectAdapter();
     void closeSelectedAdapter();
 
-    // CommandHost.
+    // ui::CommandHost.
     bool ensureAdapterOpen(bool checkDriver) override;
     void releaseAdapter() override;
     std::uint32_t selectedAdapterIndex() const override { return selectedAdapterIndex_; }
@@ -77,21 +77,21 @@ class MainWindow : public CommandHost {
     bool pull();
 
     // Keeps the cursor for the window and shows it at once.
-    void setCursor(Cursor cursor);
-    Cursor cursor() const { return cursor_; }
+    void setCursor(ui::Cursor cursor);
+    ui::Cursor cursor() const { return cursor_; }
 
     // Command 1 or 2 closed the window; the face ends the run.
     bool closed() const { return closed_; }
 
     // State, for faces and tests.
-    const MainWindowView& view() const { return view_; }
+    const ui::MainWindowView& view() const { return view_; }
     bool adapterSelected() const { return adapterSelected_; }
     const pda::PdaImage& pda() const { return pda_; }
     card::AdapterSession& session() { return session_; }
     const card::AdapterSession& session() const { return session_; }
     const update::UpdateFileList& fileList() const { return fileList_; }
     update::UpdateFileList& fileList() { return fileList_; }
-    const ProgrammingOptions& options() const { return options_; }
+    const ui::ProgrammingOptions& options() const { return options_; }
     const update::SupplierRange& primarySupplier() const { return primarySupplier_; }
 
   private:
@@ -102,19 +102,19 @@ class MainWindow : public CommandHost {
 
     card::AccessLibrary& library_;
     card::Registry& registry_;
-    UserInterface& ui_;
+    ui::UserInterface& ui_;
     card::AdapterSession session_;
     pda::PdaImage pda_;
     update::UpdateFileList fileList_;
-    ProgrammingOptions options_;
+    ui::ProgrammingOptions options_;
     update::SupplierRange primarySupplier_;
-    MainWindowView view_;
+    ui::MainWindowView view_;
     std::string partNumberText_;
     std::string platformText_;
     bool adapterSelected_ = false;
     std::uint32_t selectedAdapterIndex_ = 0;
-    Cursor cursor_ = Cursor::Arrow;
+    ui::Cursor cursor_ = ui::Cursor::Arrow;
     bool closed_ = false;
 };
 
-}  // namespace quillon::ui
+}  // namespace quillon::app

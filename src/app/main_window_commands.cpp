@@ -1,13 +1,15 @@
 // The routing of the main window's command identifiers to the commands of each subsystem. Every
 // command that needs the card opens the selected adapter itself through ensureAdapterOpen.
-#include "card/commands/card_reports.h"
-#include "image/commands/firmware_export.h"
-#include "pda/commands/pda_commands.h"
-#include "ui/main_window.h"
+#include "app/main_window.h"
+#include "commands/card_reports.h"
+#include "commands/firmware_export.h"
+#include "commands/pda_commands.h"
 #include "update/file_info_report.h"
 #include "update/update_card.h"
 
-namespace quillon::ui {
+namespace quillon::app {
+
+using namespace quillon::ui;
 
 void MainWindow::routeCommand(int command) {
     switch (command) {
@@ -87,4 +89,4 @@ void MainWindow::routeCommand(int command) {
     }
 }
 
-}  // namespace quillon::ui
+}  // namespace quillon::app

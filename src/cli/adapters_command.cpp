@@ -4,12 +4,12 @@
 #include <CLI/CLI.hpp>
 #include <ostream>
 
+#include "app/main_window.h"
 #include "card/adapter_session.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "cli/terminal_ui.h"
 #include "cli/window_session.h"
-#include "ui/main_window.h"
 
 namespace quillon::cli {
 
@@ -23,7 +23,7 @@ void addAdaptersCommand(CLI::App& app, CliIo& io, GlobalOptions& global, Command
             return;
         }
         TerminalUserInterface ui(io, terminalOptions(io, global));
-        ui::MainWindow window(bench->library(), bench->registry(), ui);
+        app::MainWindow window(bench->library(), bench->registry(), ui);
         // As at start-up, but without selecting a lone adapter: listing reads no card.
         card::checkAccessLibrary(bench->library(), ui);
         window.detectAdapters(false);

@@ -6,7 +6,7 @@
 #include "cli/commands.h"
 #include "cli/terminal_ui.h"
 #include "cli/window_session.h"
-#include "pda/commands/pda_settings_dialog.h"
+#include "commands/pda_settings_dialog.h"
 #include "ui/main_window_view.h"
 
 namespace quillon::cli {

@@ -5,7 +5,7 @@
 #include <ostream>
 
 #include "cli/report_printer.h"
-#include "pda/commands/pda_settings_dialog.h"
+#include "commands/pda_settings_dialog.h"
 #include "ui/main_window_view.h"
 
 namespace quillon::cli {

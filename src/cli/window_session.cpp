@@ -3,9 +3,9 @@
 #include <optional>
 #include <ostream>
 
+#include "app/application.h"
 #include "card/adapter_discovery.h"
 #include "sim/bench_tools.h"
-#include "ui/application.h"
 
 namespace quillon::cli {
 
@@ -32,7 +32,7 @@ int adapterRowCount(const ui::MainWindowView& view) {
 
 // Selects the adapter whose item data is index, as a click on its row would. False when no
 // row lists it.
-bool selectAdapterByIndex(CliIo& io, ui::MainWindow& window, std::uint32_t index) {
+bool selectAdapterByIndex(CliIo& io, app::MainWindow& window, std::uint32_t index) {
     const ui::MainWindowView& view = window.view();
     for (std::size_t row = 0; row < view.adapters.size(); ++row) {
         const ui::AdapterListRow& entry = view.adapters[row];
@@ -90,16 +90,16 @@ TerminalOptions terminalOptions(const CliIo& io, const GlobalOptions& global) {
 
 bool runOnMainWindow(CliIo& io, const GlobalOptions& global, TerminalUserInterface& ui,
                      const std::vector<std::string>& files,
-                     const std::function<void(ui::MainWindow&)>& action) {
+                     const std::function<void(app::MainWindow&)>& action) {
     std::unique_ptr<sim::SimulatedBench> bench = openBench(io, global);
     if (!bench) {
         return false;
     }
     std::vector<std::string> arguments{"quillon-cli"};
     arguments.insert(arguments.end(), files.begin(), files.end());
-    const std::unique_ptr<ui::MainWindow> started =
-        ui::startApplication(bench->library(), bench->registry(), ui, arguments);
-    ui::MainWindow& window = *started;
+    const std::unique_ptr<app::MainWindow> started =
+        app::startApplication(bench->library(), bench->registry(), ui, arguments);
+    app::MainWindow& window = *started;
     if (global.adapter >= 0) {
         if (!selectAdapterByIndex(io, window, static_cast<std::uint32_t>(global.adapter))) {
             return false;
@@ -117,7 +117,7 @@ int runWindowCommand(CliIo& io, const GlobalOptions& global, TerminalUserInterfa
                      const std::vector<std::string>& files, int command,
                      const std::function<bool(const TerminalUserInterface&)>& succeeded) {
     const bool ran = runOnMainWindow(
-        io, global, ui, files, [command](ui::MainWindow& window) { window.onCommand(command); });
+        io, global, ui, files, [command](app::MainWindow& window) { window.onCommand(command); });
     return ran && succeeded(ui) ? kExitSuccess : kExitFailure;
 }
 

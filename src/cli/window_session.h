@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "app/main_window.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "cli/terminal_ui.h"
 #include "sim/simulated_bench.h"
-#include "ui/main_window.h"
 
 namespace quillon::cli {
 
@@ -32,7 +32,7 @@ TerminalOptions terminalOptions(const CliIo& io, const GlobalOptions& global);
 // cannot be opened or --adapter names no listed adapter.
 bool runOnMainWindow(CliIo& io, const GlobalOptions& global, TerminalUserInterface& ui,
                      const std::vector<std::string>& files,
-                     const std::function<void(ui::MainWindow&)>& action);
+                     const std::function<void(app::MainWindow&)>& action);
 
 // Runs one command identifier on the main window; the exit status is kExitSuccess when
 // succeeded(ui) says the command did its job, kExitFailure otherwise.

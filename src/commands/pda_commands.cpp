@@ -1,4 +1,4 @@
-#include "pda/commands/pda_commands.h"
+#include "commands/pda_commands.h"
 
 #include <algorithm>
 #include <array>
@@ -7,7 +7,7 @@
 
 #include "card/card_memory.h"
 #include "card/flash_programming.h"
-#include "pda/commands/pda_settings_dialog.h"
+#include "commands/pda_settings_dialog.h"
 #include "pda/pda_file.h"
 #include "pda/pda_text.h"
 

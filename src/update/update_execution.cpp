@@ -3,7 +3,7 @@
 #include <array>
 
 #include "card/flash_programming.h"
-#include "pda/commands/pda_commands.h"
+#include "commands/pda_commands.h"
 #include "update/update_card.h"
 
 namespace quillon::update {

@@ -1,14 +1,14 @@
 // The main window's start-up, adapter choice and control states on a simulated bench.
-#include "ui/main_window.h"
+#include "app/main_window.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "app/application.h"
 #include "sim/pda_words.h"
 #include "temp_dir.h"
-#include "ui/application.h"
 #include "window_bench.h"
 
 namespace quillon::testing {
@@ -449,7 +449,7 @@ TEST(MainWindowStart, CommandLineFilesAreListedBeforeTheAdaptersAreDetected) {
     TempDir dir;
     WindowBench w;
     const std::vector<std::string> arguments{"quillon", dir.file("one.pda"), dir.file("two.pda")};
-    auto window = ui::startApplication(w.bench.library(), w.bench.registry(), w.ui, arguments);
+    auto window = app::startApplication(w.bench.library(), w.bench.registry(), w.ui, arguments);
     ASSERT_NE(window, nullptr);
     ASSERT_EQ(window->fileList().count(), 2);
     EXPECT_EQ(window->fileList().pathAt(0), arguments[1]);
@@ -469,15 +469,15 @@ TEST(MainWindowStart, CommandLineFilesAreListedBeforeTheAdaptersAreDetected) {
 TEST(MainWindowStart, ProgramNameAloneQueuesNothing) {
     WindowBench w;
     const std::vector<std::string> arguments{"quillon"};
-    auto window = ui::startApplication(w.bench.library(), w.bench.registry(), w.ui, arguments);
+    auto window = app::startApplication(w.bench.library(), w.bench.registry(), w.ui, arguments);
     EXPECT_EQ(window->fileList().count(), 0);
     EXPECT_TRUE(window->adapterSelected());
 }
 
 TEST(MainWindowMisc, TooltipsByControl) {
-    EXPECT_EQ(ui::MainWindow::tooltip(1011), "Update the selected card");
-    EXPECT_EQ(ui::MainWindow::tooltip(1014), "Quit the program");
-    EXPECT_EQ(ui::MainWindow::tooltip(1051), "");
+    EXPECT_EQ(app::MainWindow::tooltip(1011), "Update the selected card");
+    EXPECT_EQ(app::MainWindow::tooltip(1014), "Quit the program");
+    EXPECT_EQ(app::MainWindow::tooltip(1051), "");
 }
 
 TEST(MainWindowMisc, CursorIsKept) {

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "app/main_window.h"
 #include "bench_adapters.h"
 #include "fake_user_interface.h"
 #include "sim/bench_config.h"
 #include "sim/simulated_bench.h"
-#include "ui/main_window.h"
 
 namespace quillon::testing {
 
@@ -56,7 +56,7 @@ struct WindowBench {
 
     sim::SimulatedBench bench;
     FakeUserInterface ui;
-    ui::MainWindow window;
+    app::MainWindow window;
 };
 
 }  // namespace quillon::testing

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "pda/commands/pda_settings_dialog.h"
+#include "app/main_window.h"
+#include "commands/pda_settings_dialog.h"
 #include "temp_dir.h"
-#include "ui/main_window.h"
 #include "window_bench.h"
 
 namespace quillon::testing {

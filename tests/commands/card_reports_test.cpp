@@ -1,4 +1,4 @@
-#include "card/commands/card_reports.h"
+#include "commands/card_reports.h"
 
 #include <gtest/gtest.h>
 

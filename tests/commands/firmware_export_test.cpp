@@ -1,4 +1,4 @@
-#include "image/commands/firmware_export.h"
+#include "commands/firmware_export.h"
 
 #include <gtest/gtest.h>
 

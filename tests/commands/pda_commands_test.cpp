@@ -1,4 +1,4 @@
-#include "pda/commands/pda_commands.h"
+#include "commands/pda_commands.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "command_bench.h"
-#include "pda/commands/pda_settings_dialog.h"
+#include "commands/pda_settings_dialog.h"
 #include "pda/pda_file.h"
 #include "temp_dir.h"
 

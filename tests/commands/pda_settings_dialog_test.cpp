@@ -1,4 +1,4 @@
-#include "pda/commands/pda_settings_dialog.h"
+#include "commands/pda_settings_dialog.h"
 
 #include <gtest/gtest.h>
 
