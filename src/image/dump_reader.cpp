@@ -63,8 +63,13 @@ LineResult parseLine(std::string_view line, DumpLine& out) {
         pos = skipSpaces(line, pos + 1);
         out.end = readAddress(line, pos);
     }
-    // The separator: the writer's ':', but any character will do.
+    // The separator: the writer's ':', but any character will do, except a digit: a line
+    // that goes straight from its address to its values has none, and taking its first digit
+    // for one would cut a value short.
     if (pos < line.size()) {
+        if (isHex(line[pos])) {
+            return LineResult::Malformed;
+        }
         ++pos;
     }
     while (pos < line.size() && !isHex(line[pos]) && !isComment(line[pos])) {

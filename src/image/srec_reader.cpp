@@ -48,15 +48,18 @@ std::uint16_t readLines(FirmwareInfo& info, Lines& lines, MemoryImage* image, Pl
         if (!got) {
             break;
         }
+        // Past the limit the file is refused rather than read in part: half an image must
+        // never pass for a whole one.
+        if (lineCount > kSrecLineLimit + 1) {
+            writeLog("Error: Line %u: The file has more than %u lines. Cannot process file.\n",
+                     unsigned{lineCount}, unsigned{kSrecLineLimit} + 1);
+            return 0;
+        }
         // A piece of an over-long line is parsed like any line; no record is that long, so
         // it is refused with the reason the checks find.
         if (!slice.text.empty() &&
             info.parseRecord(image, plugs, slice.text, lineCount, ui) == kRecordRefused) {
             return 0;
-        }
-        // Counted for empty lines too, so that the 16-bit count can never wrap.
-        if (lineCount > kSrecLineLimit) {
-            break;
         }
     }
     if (lines.failed()) {

@@ -24,7 +24,7 @@ inline constexpr std::uint16_t kMarkerWord = 0xC0DE;
 // Lines are read in pieces of at most this many characters; no record is that long
 // (the longest, with a byte count of 255, has 514), so a longer line is always refused.
 inline constexpr std::size_t kSrecLinePiece = 519;
-// Reading stops after this many lines; the rest of a file is ignored.
+// A file may hold this many lines and one more; a longer file is refused, never read in part.
 inline constexpr std::uint16_t kSrecLineLimit = 32000;
 
 }  // namespace quillon::image

@@ -8,7 +8,8 @@
 
 namespace quillon::pda {
 
-std::size_t readPdaFile(const std::string& path, std::array<std::uint16_t, 512>& words) {
+std::size_t readPdaFile(const std::string& path, std::array<std::uint16_t, 512>& words,
+                        std::string* reason) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         return 0;
@@ -25,7 +26,11 @@ std::size_t readPdaFile(const std::string& path, std::array<std::uint16_t, 512>&
             break;
         }
     }
-    return reader.finish();
+    const std::size_t count = reader.finish();
+    if (reason != nullptr) {
+        *reason = reader.reason();
+    }
+    return count;
 }
 
 std::string formatPdaFile(const PdaImage& pda) {
@@ -54,9 +59,11 @@ bool writePdaFile(const PdaImage& pda, const std::string& path) {
 
 bool loadPdaFile(PdaImage& pda, const std::string& path, ui::UserInterface& ui) {
     std::array<std::uint16_t, 512> words{};
-    const std::size_t count = readPdaFile(path, words);
+    std::string reason;
+    const std::size_t count = readPdaFile(path, words, &reason);
     if (count == 0) {
-        ui.messageBox({.text = "File not loaded. Format invalid?",
+        ui.messageBox({.text = reason.empty() ? std::string("File not loaded. Format invalid?")
+                                              : "File not loaded. Format invalid? (" + reason + ")",
                        .caption = std::nullopt,
                        .owner = ui::Owner::MainWindow,
                        .buttons = ui::Buttons::Ok,

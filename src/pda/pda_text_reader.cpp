@@ -30,7 +30,7 @@ bool PdaTextReader::feed(std::string_view bytes) {
             return false;
         }
     }
-    return !rejected_ && stored_ < words_.size();
+    return !rejected_;
 }
 
 std::size_t PdaTextReader::finish() {
@@ -46,7 +46,7 @@ std::size_t PdaTextReader::finish() {
 }
 
 bool PdaTextReader::take(char raw) {
-    if (rejected_ || stored_ >= words_.size()) {
+    if (rejected_) {
         return false;
     }
     const char c = toLowerAscii(raw);
@@ -54,6 +54,7 @@ bool PdaTextReader::take(char raw) {
     if (inComment_) {
         if (c == '\n') {
             inComment_ = false;
+            ++line_;
         }
         return true;
     }
@@ -61,6 +62,9 @@ bool PdaTextReader::take(char raw) {
     if (isSeparator(c) || isCommentStart(c)) {
         if (tokenOpen_ && !closeToken()) {
             return false;
+        }
+        if (c == '\n') {
+            ++line_;
         }
         if (isCommentStart(c)) {
             inComment_ = true;
@@ -75,7 +79,10 @@ bool PdaTextReader::take(char raw) {
             prefixSeen_ = false;
             value_ = 0;
             digits_ = 0;
+            overflow_ = false;
         }
+        // Leading zeros may be many; a significant digit pushed off the top may not.
+        overflow_ = overflow_ || (value_ & 0xF000) != 0;
         value_ = static_cast<std::uint16_t>((value_ << 4) | static_cast<unsigned>(digit));
         // Counting stops past the limit; the token is rejected when it closes.
         if (digits_ <= kMaxDigitsWithPrefix) {
@@ -105,24 +112,47 @@ bool PdaTextReader::take(char raw) {
     return true;
 }
 
+bool PdaTextReader::reject(const char* why) {
+    rejected_ = true;
+    reason_ = "line " + std::to_string(line_) + ": " + why;
+    return false;
+}
+
 bool PdaTextReader::closeToken() {
     tokenOpen_ = false;
+    if (overflow_) {
+        return reject("a word does not fit 16 bits");
+    }
     const unsigned limit = prefixSeen_ ? kMaxDigitsWithPrefix : kMaxDigitsPlain;
     if (digits_ > limit) {
         rejected_ = true;
         return false;
     }
+    if (stored_ >= words_.size()) {
+        return reject("the file holds more than 512 words");
+    }
     if (stored_ == nextLengthAt_) {
+        // Whatever stands after the end record would be dropped without a word.
+        if (endRecord_) {
+            return reject("words follow the end record");
+        }
+        lengthAt_ = stored_;
         nextLengthAt_ = stored_ + value_ + 1;
+    } else if (stored_ == lengthAt_ + 1 && value_ == kPdrEnd && words_[lengthAt_] == 2) {
+        endRecord_ = true;
     }
     words_[stored_++] = value_;
     return true;
 }
 
-std::size_t readPdaText(std::string_view text, PdaWords& words) {
+std::size_t readPdaText(std::string_view text, PdaWords& words, std::string* reason) {
     PdaTextReader reader(words);
     reader.feed(text);
-    return reader.finish();
+    const std::size_t count = reader.finish();
+    if (reason != nullptr) {
+        *reason = reader.reason();
+    }
+    return count;
 }
 
 }  // namespace quillon::pda

@@ -1,11 +1,13 @@
 // The reader of ".pda" text: hexadecimal words, one flat run, whose record structure comes
 // from the length words alone. Bytes are fed in as they are read from a file, so a file of
-// any size is read in bounded memory; reading stops at 512 words.
+// any size is read in bounded memory. A file is refused, never cut, when it holds more than
+// 512 words, words after its end record, or a token that does not fit 16 bits.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "pda/pda_image.h"
@@ -19,8 +21,12 @@ class PdaTextReader {
     explicit PdaTextReader(PdaWords& words) : words_(words) {}
 
     // Takes the next bytes of the file. False once no more input is wanted: the file was
-    // rejected, or 512 words are stored.
+    // rejected.
     bool feed(std::string_view bytes);
+
+    // Why the file was rejected, naming its line ("line 7: ..."); empty when no reason is
+    // known.
+    const std::string& reason() const { return reason_; }
 
     // Ends the input (closing a last token) and returns the number of words read, or 0 when
     // the file was rejected, held no word, or did not end on a record boundary.
@@ -29,11 +35,13 @@ class PdaTextReader {
   private:
     bool take(char c);
     bool closeToken();
+    bool reject(const char* why);
 
     PdaWords& words_;
     std::size_t stored_ = 0;
     // Where the next length word is due; the file must end exactly there.
     std::size_t nextLengthAt_ = 0;
+    std::size_t lengthAt_ = 0;  // where the length word of the record under way stands
     std::uint16_t value_ = 0;
     unsigned digits_ = 0;
     bool tokenOpen_ = false;
@@ -41,9 +49,14 @@ class PdaTextReader {
     bool inComment_ = false;
     bool rejected_ = false;
     bool finished_ = false;
+    bool overflow_ = false;   // the open token lost digits off its top
+    bool endRecord_ = false;  // the record under way is the end record
+    std::size_t line_ = 1;
+    std::string reason_;
 };
 
-// Reads the text of a whole ".pda" file held in memory.
-std::size_t readPdaText(std::string_view text, PdaWords& words);
+// Reads the text of a whole ".pda" file held in memory; reason (when given) receives why it
+// was refused.
+std::size_t readPdaText(std::string_view text, PdaWords& words, std::string* reason = nullptr);
 
 }  // namespace quillon::pda

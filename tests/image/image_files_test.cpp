@@ -213,6 +213,7 @@ TEST(DumpReader, AcceptsTheFormsOfAHandWrittenDump) {
         {"32 values", values32, 1, {{0, ones}}, ""},
         {"33 values", values33, 0, {}, "\nERROR reading line 1"},
         {"five digits", "0: 12345", 0, {}, "\nERROR reading line 1"},
+        {"no separator", "0: 1\n7e0000 0201 0403\n", 0, {{0, {1, 0}}}, "\nERROR reading line 2"},
         {"character after a value", "0: 12x", 0, {}, "\nERROR reading line 1"},
         {"tab after a value", "0: 12\t34", 0, {}, "\nERROR reading line 1"},
         {"no values", "0:\n", 0, {}, "\nERROR reading line 1"},

@@ -167,7 +167,7 @@ TEST(SrecReader, WithAnImageAFileNeedsATerminationRecord) {
     EXPECT_EQ(info.readSrecText("", nullptr, nullptr, ui), 1);
 }
 
-TEST(SrecReader, StopsReadingAfterLine32000) {
+TEST(SrecReader, AFileOfMoreThan32001LinesIsRefusedNotCut) {
     std::string text;
     for (int i = 0; i < 32000; ++i) {
         text += "\n";
@@ -177,14 +177,20 @@ TEST(SrecReader, StopsReadingAfterLine32000) {
     MemoryImage image;
     FakeUserInterface ui;
     LogCapture log;
-    // Line 32001 is read; the termination record on line 32002 is not.
-    EXPECT_EQ(info.readSrecText(text + lines({data, kEnd}), &image, nullptr, ui), 0);
-    EXPECT_EQ(log.text(), "Error: Line 32001: End reached without an execution address record.\n");
-    EXPECT_EQ(image.totalBytes(), 1u);
+    // The termination record on line 2, and data up to line 32002: the file is refused rather
+    // than read up to line 32001.
+    EXPECT_EQ(info.readSrecText(lines({kEnd}) + text + lines({data}), &image, nullptr, ui), 0);
+    EXPECT_EQ(log.text(),
+              "Error: Line 32002: The file has more than 32001 lines. Cannot process file.\n");
+
+    // 32001 lines are read whole.
+    EXPECT_EQ(
+        info.readSrecText(lines({kEnd}) + text.substr(1) + lines({data}), &image, nullptr, ui),
+        32002);
 
     // Blank lines alone never wrap the count.
     std::string blank(70000, '\n');
-    EXPECT_EQ(info.readSrecText(blank, nullptr, nullptr, ui), 32001);
+    EXPECT_EQ(info.readSrecText(blank, nullptr, nullptr, ui), 0);
 }
 
 TEST(SrecReader, AnOverLongLineIsRefusedByItsFirstPiece) {

@@ -39,7 +39,7 @@ TEST(PdaText, AcceptedTexts) {
         {"# header\n;another\n4 101\n1102 3322 5544 #tail", kMacRecord},
         {"2 1 5;comment right after a word", {2, 1, 5}},
         {"2\nface 1\n", {2, 0xFACE, 1}},
-        {"2 0x12345 1", {2, 0x2345, 1}},
+        {"2 0x0ffff 1", {2, 0xFFFF, 1}},
         {"2 00x001f 1", {2, 0x001F, 1}},
         {"2 0x 1", {2, 0, 1}},
         {"1 101\n", {1, 0x0101}},
@@ -60,6 +60,7 @@ TEST(PdaText, RefusedTexts) {
         "data 1 2",
         "2 12345 1",
         "2 0x123456 1",
+        "2 0x12345 1",
         "3 1 2",
         "x12 1 2",
         "2 1 x",
@@ -71,21 +72,38 @@ TEST(PdaText, RefusedTexts) {
     }
 }
 
-TEST(PdaText, ReadingStopsAt512Words) {
-    // 64 records of eight words fill the 512 words; what follows is never looked at.
+TEST(PdaText, NothingIsCutAndTheReasonNamesTheLine) {
+    // 64 records of eight words fill the 512 words the card reads.
     std::string full;
     for (int i = 1; i <= 64; ++i) {
         full += "7 " + std::to_string(i) + " 0 0 0 0 0 0\n";
     }
-    EXPECT_EQ(readText(full + "3 1 2 and garbage: 1x2 zz").size(), 512U);
-
-    // When the 512th word lies inside a record, the file does not end on a boundary.
-    std::string cut;
-    for (int i = 1; i <= 63; ++i) {
-        cut += "7 " + std::to_string(i) + " 0 0 0 0 0 0\n";
+    struct Case {
+        std::string text;
+        std::size_t words;
+        std::string reason;
+    };
+    const std::vector<Case> cases = {
+        {full, 512, ""},
+        {full + "3 1 2 5\n", 0, "line 65: the file holds more than 512 words"},
+        {"2 1 5\n2 0 1234\n", 6, ""},
+        {"2 1 5\n2 0 1234\n\n4 101 1102 3322 5544\n", 0, "line 4: words follow the end record"},
+        {"2 1 5\n# a 16-bit word at most\n2 2 0x12345\n", 0, "line 3: a word does not fit 16 bits"},
+    };
+    for (const Case& c : cases) {
+        PdaWords words{};
+        std::string reason;
+        EXPECT_EQ(readPdaText(c.text, words, &reason), c.words) << c.text;
+        EXPECT_EQ(reason, c.reason) << c.text;
     }
-    cut += "2 1 5\n7 9 0 0 0 0 0 0\n";
-    EXPECT_EQ(readText(cut), Words{});
+
+    testing::TempDir dir;
+    testing::FakeUserInterface ui;
+    PdaImage pda;
+    EXPECT_FALSE(loadPdaFile(pda, dir.write("long.pda", full + "3 1 2 5\n"), ui));
+    ASSERT_EQ(ui.boxes.size(), 1U);
+    EXPECT_EQ(ui.boxes[0].text,
+              "File not loaded. Format invalid? (line 65: the file holds more than 512 words)");
 }
 
 TEST(PdaFile, WritesOneLinePerRecordAndReadsItBack) {
