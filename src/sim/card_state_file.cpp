@@ -251,6 +251,11 @@ std::unique_ptr<CardStateFile> CardStateFile::open(const std::string& path,
                                                    const std::string& displayName,
                                                    SimulatedCard& card, std::string& error) {
     std::unique_ptr<CardStateFile> file(new CardStateFile(path));
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+        error = displayName + ": cannot be read (not a file)";
+        return nullptr;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         if (::access(path.c_str(), F_OK) == 0) {

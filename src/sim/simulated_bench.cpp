@@ -31,6 +31,29 @@ SimulatedBench::SimulatedBench(BenchConfig config)
 
 SimulatedBench::~SimulatedBench() = default;
 
+namespace {
+
+// A run killed while it replaced bench.json or compacted a card's state leaves its temporary
+// file ("bench.json.tmp-XXXXXX", "card-0.state.tmp-XXXXXX"); the complete file it was meant
+// for is still there, so the leftover is only clutter. The caller holds the bench's lock, so
+// no other process is writing one at this moment.
+void removeLeftoverTemporaryFiles(const std::string& dir) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const bool ours =
+            name.rfind("bench.json.tmp-", 0) == 0 ||
+            (name.rfind("card-", 0) == 0 && name.find(".state.tmp-") != std::string::npos);
+        std::error_code ignored;
+        if (ours && it->is_regular_file(ignored)) {
+            fs::remove(it->path(), ignored);
+        }
+    }
+}
+
+}  // namespace
+
 std::unique_ptr<SimulatedBench> SimulatedBench::open(const std::string& dir, std::string& error) {
     return open(dir, BenchOpenOptions{}, error);
 }
@@ -45,7 +68,12 @@ std::unique_ptr<SimulatedBench> SimulatedBench::open(const std::string& dir,
         error = dir + ": cannot create the bench folder";
         return nullptr;
     }
+    removeLeftoverTemporaryFiles(dir);
     const std::string benchPath = benchJsonPath(dir);
+    if (fs::exists(benchPath, ec) && !fs::is_regular_file(benchPath, ec)) {
+        error = benchPath + ": cannot be read (not a file)";
+        return nullptr;
+    }
     if (!fs::exists(benchPath, ec)) {
         if (!writeFileAtomically(benchPath, benchToJson(defaultBenchConfig()))) {
             error = benchPath + ": cannot be written";

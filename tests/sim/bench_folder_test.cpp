@@ -178,11 +178,35 @@ TEST(BenchFolder, BadFilesAreRefusedByName) {
         EXPECT_FALSE(SimulatedBench::open(temp.file("bench"), noLatency(), error));
         EXPECT_EQ(error, c.error);
     }
+    // Folders where the files belong are refused with the same kind of message, not a crash.
+    for (const std::string name : {"bench.json", "card-0.state"}) {
+        TempDir temp;
+        fs::create_directories(temp.file("bench/" + name));
+        if (name != "bench.json") {
+            temp.write("bench/bench.json", benchToJson(defaultBenchConfig()));
+        }
+        std::string error;
+        EXPECT_FALSE(SimulatedBench::open(temp.file("bench"), noLatency(), error));
+        EXPECT_EQ(error, (name == "bench.json" ? temp.file("bench/bench.json") : name) +
+                             ": cannot be read (not a file)");
+    }
     TempDir temp;
     temp.write("file", "");
     std::string error;
     EXPECT_FALSE(SimulatedBench::open(temp.file("file"), noLatency(), error));
     EXPECT_EQ(error, temp.file("file") + ": cannot create the bench folder");
+}
+
+TEST(BenchFolder, TemporaryFilesOfKilledRunsAreRemovedAtTheNextStart) {
+    TempDir temp;
+    ASSERT_TRUE(openBench(temp.file("bench")));
+    temp.write("bench/bench.json.tmp-a1B2c3", "half a bench");
+    temp.write("bench/card-0.state.tmp-x9Y8z7", "half a snapshot");
+    temp.write("bench/notes.tmp-keep", "not ours");
+    ASSERT_TRUE(openBench(temp.file("bench")));
+    EXPECT_FALSE(fs::exists(temp.file("bench/bench.json.tmp-a1B2c3")));
+    EXPECT_FALSE(fs::exists(temp.file("bench/card-0.state.tmp-x9Y8z7")));
+    EXPECT_TRUE(fs::exists(temp.file("bench/notes.tmp-keep")));
 }
 
 TEST(BenchFolder, LargeJournalsAreCompactedAtLoad) {
