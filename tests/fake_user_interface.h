@@ -100,6 +100,8 @@ class FakeUserInterface : public ui::UserInterface {
     std::vector<std::shared_ptr<ProgressRecord>> progressWindows;
 
     std::vector<ui::Cursor> cursors;
+    // The notices, in order (not among the calls, so that sequences of boxes read as before).
+    std::vector<std::string> notices;
     std::vector<bool> mainWindowShown;
     std::vector<bool> mainWindowEnabled;
     std::vector<ui::MainWindowView> pushes;
@@ -122,6 +124,8 @@ class FakeUserInterface : public ui::UserInterface {
         }
         return box.buttons == ui::Buttons::YesNo ? ui::Answer::Yes : ui::Answer::Ok;
     }
+
+    void notice(const std::string& text) override { notices.push_back(text); }
 
     std::optional<ui::FileDialogResult> fileDialog(const ui::FileDialogRequest& request) override {
         fileDialogs.push_back(request);

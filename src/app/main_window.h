@@ -54,6 +54,12 @@ class MainWindow : public ui::CommandHost {
     // The tooltip of a control, or empty when it has none.
     static std::string tooltip(int controlId);
 
+    // Where copies of the card's PDA are saved before a command writes it (the face knows the
+    // person's state folder); with none, nothing writes the PDA.
+    void setPdaBackupFolder(std::string folder) { options_.pdaBackupFolder = std::move(folder); }
+    // Writes the PDA of a ".pda" file (a copy kept earlier) back to the selected card.
+    void restorePda(const std::string& path);
+
     // Adapter choice.
     void detectAdapters(bool autoSelect);
     void selectAdapter();

@@ -11,6 +11,10 @@ namespace quillon::app {
 
 using namespace quillon::ui;
 
+void MainWindow::restorePda(const std::string& path) {
+    pda::restorePda(*this, session_, pda_, options_, path, ui_);
+}
+
 void MainWindow::routeCommand(int command) {
     switch (command) {
         case kCmdContinue: {

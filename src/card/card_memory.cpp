@@ -42,6 +42,7 @@ AuxBlock pdaBlock(std::uint32_t address) {
 bool readPda(AdapterSession& session, pda::PdaImage& image, ui::UserInterface& ui) {
     AuxBlock ram = pdaBlock(session.pdaAddress());
     if (!session.auxRead(ram)) {
+        image.setReadFromCard(false);
         return false;
     }
     image.clear();
@@ -56,6 +57,7 @@ bool readPda(AdapterSession& session, pda::PdaImage& image, ui::UserInterface& u
         parsed = nvramRead && image.parseWords(wordsOf(nvram)) > 0;
     }
     if (parsed && image.loadedChecksum() == image.storedChecksum()) {
+        image.setReadFromCard(true);
         return true;
     }
     image.clear();

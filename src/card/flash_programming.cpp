@@ -83,6 +83,11 @@ bool programImage(AdapterSession& session, image::MemoryImage& image, ui::Progre
     std::uint16_t count = 0;
     while (image.nextBlock(block.data, &address, &count,
                            static_cast<std::uint16_t>(AuxBlock::kMaxData), kBlockAlignment)) {
+        // A stop the person asked for comes between blocks, never inside one.
+        if (blockNumber > 0 && ui.stopRequested()) {
+            failed = true;
+            break;
+        }
         block.address = address;
         block.length = count;
         ++blockNumber;
@@ -110,7 +115,8 @@ bool writePda(AdapterSession& session, const pda::PdaImage& pda, bool forceAllBl
               bool verifyDownloads) {
     std::array<std::uint16_t, pda::kFlatPdaWords> words{};
     const std::size_t count = pda.flatten(words);
-    if (count == 0) {
+    // The card reads back 512 words; a longer PDA would no longer read, so it is refused too.
+    if (count == 0 || count > pda::kPdaWordLimit) {
         // Writing an empty block would leave the card's PDA as it was and still report
         // success; a PDA that cannot be flattened is refused instead.
         writeLog("PDA not written: it does not fit the card's PDA area\n");

@@ -23,8 +23,9 @@ inline constexpr std::uint32_t kBlockAlignment = 0x10000;
 bool writeBlock(AdapterSession& session, const AuxBlock& block, bool force, bool verify);
 
 // Programs every block of image, advancing the progress bar (when given) block by block. With
-// askOnBlockError, a failed block asks whether to go on. True only when every block was
-// written (and verified when asked).
+// askOnBlockError, a failed block asks whether to go on. Stops after the current block when
+// the person asks to stop (ui.stopRequested). True only when every block was written (and
+// verified when asked).
 bool programImage(AdapterSession& session, image::MemoryImage& image, ui::ProgressBar* progress,
                   bool forceAllBlocks, bool verifyDownloads, bool askOnBlockError,
                   ui::UserInterface& ui);

@@ -7,6 +7,7 @@
 
 #include "card/card_memory.h"
 #include "card/flash_programming.h"
+#include "commands/pda_backup.h"
 #include "commands/pda_settings_dialog.h"
 #include "pda/pda_file.h"
 #include "pda/pda_text.h"
@@ -16,6 +17,15 @@ namespace {
 
 constexpr std::uint16_t kMacRecordLength = 4;
 constexpr std::uint16_t kSerialRecordLength = 7;
+
+constexpr const char* kNotRead =
+    "PDA Update Failed. The card's PDA could not be read, so nothing was written to the card.";
+
+std::string tooLarge(const PdaImage& pda) {
+    return "PDA Update Failed. The PDA would take " + std::to_string(pda.flatSize()) +
+           " words; the card holds " + std::to_string(kPdaWordLimit) +
+           ". Nothing was written to the card.";
+}
 
 void tell(ui::UserInterface& ui, std::string text, std::optional<std::string> caption,
           ui::Icon icon = ui::Icon::None) {
@@ -61,8 +71,16 @@ std::string pdaListing(const PdaImage& pda) {
 
 void modifyPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
                const ui::ProgrammingOptions& options, ui::UserInterface& ui) {
+    // Only the card's own records may go back to it: written over an unread PDA, the new MAC
+    // address and serial number would be all the card has left.
+    if (!pda.readFromCard()) {
+        tell(ui, kNotRead, "PDA Update", ui::Icon::Error);
+        host.refreshControls();
+        return;
+    }
     PdaSettingsDialog dialog(host.pdaMacText(), host.pdaSerialText());
     if (ui.runPdaSettingsDialog(dialog)) {
+        const PdaImage asRead = pda;
         // An unchanged MAC text keeps the record the card has, whatever its shape; the serial
         // number is always written back in its six-word form.
         if (dialog.macText() != host.pdaMacText()) {
@@ -72,7 +90,16 @@ void modifyPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& p
         }
         insert(pda, kSerialRecordLength, kPdrSerialNumber, packSerial(dialog.serialText()));
 
-        if (host.ensureAdapterOpen(true)) {
+        if (!pda.fitsOnCard()) {
+            pda = asRead;
+            tell(ui, tooLarge(pda), "PDA Update", ui::Icon::Error);
+        } else if (host.ensureAdapterOpen(true)) {
+            if (!backUpPda(asRead, options.pdaBackupFolder, ui)) {
+                pda = asRead;
+                host.releaseAdapter();
+                host.refreshControls();
+                return;
+            }
             std::string text;
             if (card::writePda(session, pda, options.forceAllBlocks, options.verifyDownloads)) {
                 session.finish();
@@ -101,6 +128,17 @@ void clearPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pd
     question.buttons = ui::Buttons::OkCancel;
     if (ui.messageBox(question) == ui::Answer::Ok) {
         if (host.ensureAdapterOpen(true)) {
+            // Clearing is the one write allowed over a PDA that did not read; there is then
+            // nothing of the card's own to keep.
+            if (pda.readFromCard()) {
+                if (!backUpPda(pda, options.pdaBackupFolder, ui)) {
+                    host.releaseAdapter();
+                    host.refreshControls();
+                    return;
+                }
+            } else {
+                ui.notice("The card's PDA could not be read: no copy of it was kept.");
+            }
             pda.clear();
             // What remains is the end record alone; a failed write says nothing, and the
             // window then shows the emptied PDA.
@@ -165,8 +203,67 @@ void savePda(ui::CommandHost& host, const PdaImage& pda, ui::UserInterface& ui) 
     }
 }
 
+void restorePda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
+                const ui::ProgrammingOptions& options, const std::string& path,
+                ui::UserInterface& ui) {
+    PdaImage restored;
+    if (!loadPdaFile(restored, path, ui)) {
+        tell(ui, "Error loading " + path, "Error", ui::Icon::Error);
+        return;
+    }
+    if (restored.isEmpty()) {
+        tell(ui, "Error - \"" + path + "\" holds no PDA records. Nothing was written to the card.",
+             "Error", ui::Icon::Error);
+        return;
+    }
+    if (!restored.fitsOnCard()) {
+        tell(ui, tooLarge(restored), "PDA Update", ui::Icon::Error);
+        return;
+    }
+    ui::MessageBox question;
+    question.text = "Are you sure you want to replace the card's PDA with \"" + path + "\"?";
+    question.caption = "Warning:";
+    question.owner = ui::Owner::MainWindow;
+    question.buttons = ui::Buttons::OkCancel;
+    if (ui.messageBox(question) != ui::Answer::Ok) {
+        host.refreshControls();
+        return;
+    }
+    if (!host.ensureAdapterOpen(true)) {
+        host.releaseAdapter();
+        host.refreshControls();
+        return;
+    }
+    if (pda.readFromCard()) {
+        if (!backUpPda(pda, options.pdaBackupFolder, ui)) {
+            host.releaseAdapter();
+            host.refreshControls();
+            return;
+        }
+    } else {
+        ui.notice("The card's PDA could not be read: no copy of it was kept.");
+    }
+    std::string text;
+    if (card::writePda(session, restored, options.forceAllBlocks, options.verifyDownloads)) {
+        session.finish();
+        pda = restored;
+        pda.setReadFromCard(true);
+        text = "PDA restored from \"" + path +
+               "\". You MUST reload station code for changes to take effect.";
+    } else {
+        text = "PDA Update Failed. Unable to write to card.";
+    }
+    host.releaseAdapter();
+    tell(ui, std::move(text), "PDA Update");
+    host.refreshControls();
+}
+
 bool writePdaAfterUpdate(card::AdapterSession& session, const PdaImage& pda,
                          const ui::ProgrammingOptions& options, ui::UserInterface& ui) {
+    if (!pda.readFromCard() || !pda.fitsOnCard()) {
+        tell(ui, "PDA Update FAILED", "PDA Update Complete");
+        return false;
+    }
     ui.setCursor(ui::Cursor::Wait);
     ui.enableMainWindow(false);
     const bool written =

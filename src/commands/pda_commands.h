@@ -3,6 +3,8 @@
 // update. Each works on the window's PdaImage (the card's PDA as last read and edited).
 #pragma once
 
+#include <string>
+
 #include "card/adapter_session.h"
 #include "pda/pda_image.h"
 #include "ui/command_host.h"
@@ -24,6 +26,13 @@ void displayPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& 
 
 // Saves the PDA held in memory to a ".pda" file the person chooses.
 void savePda(ui::CommandHost& host, const PdaImage& pda, ui::UserInterface& ui);
+
+// Writes the PDA of a ".pda" file (a copy kept before an earlier write) back to the card,
+// after the checks of an update (the file loads, its records fit the card) and the person's
+// confirmation; the card's PDA as read is copied first.
+void restorePda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
+                const ui::ProgrammingOptions& options, const std::string& path,
+                ui::UserInterface& ui);
 
 // Writes the merged PDA after an update's images were programmed (the adapter is open), then
 // resets the card. True when the write succeeded.

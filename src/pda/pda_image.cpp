@@ -27,6 +27,15 @@ void PdaImage::clear() {
     records_.clear();
     storedChecksum_ = 0;
     runningChecksum_ = 0;
+    readFromCard_ = false;
+}
+
+std::size_t PdaImage::flatSize() const {
+    std::size_t total = 3;  // the end record
+    for (const PdrRecord& r : records_) {
+        total += r.words().size();
+    }
+    return total;
 }
 
 bool PdaImage::insertRecord(std::span<const std::uint16_t> words) {

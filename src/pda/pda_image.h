@@ -53,8 +53,20 @@ class PdrRecord {
 
 class PdaImage {
   public:
+    // Empties the list; what it then holds did not come from a card.
     void clear();
     bool isEmpty() const { return records_.empty(); }
+
+    // Whether the records are the card's own, read with a valid checksum (files merged into
+    // them since included). A PDA that was not read must never be written back: the card's
+    // production data exists nowhere else.
+    bool readFromCard() const { return readFromCard_; }
+    void setReadFromCard(bool read) { readFromCard_ = read; }
+
+    // The number of words the records and a fresh end record take on the card.
+    std::size_t flatSize() const;
+    // Whether the card can hold the list: the card keeps and reads back 512 words of PDA.
+    bool fitsOnCard() const { return flatSize() <= kPdaWordLimit; }
 
     // Takes a run that begins with a length word and holds length + 1 words. An end record
     // (2, 0x0000, checksum) sets the stored checksum only; any other run is stored as one
@@ -94,6 +106,7 @@ class PdaImage {
     std::vector<PdrRecord> records_;
     std::uint16_t storedChecksum_ = 0;
     std::uint16_t runningChecksum_ = 0;
+    bool readFromCard_ = false;
 };
 
 }  // namespace quillon::pda

@@ -14,6 +14,9 @@ namespace quillon::ui {
 struct ProgrammingOptions {
     bool forceAllBlocks = true;
     bool verifyDownloads = false;
+    // Where a copy of the card's PDA is saved before any command writes it. The face sets it;
+    // with none, no command writes the PDA.
+    std::string pdaBackupFolder;
 };
 
 class CommandHost {

@@ -135,6 +135,18 @@ class UserInterface {
 
     virtual void setCursor(Cursor cursor) { (void)cursor; }
 
+    // A line that tells the person something worth keeping without asking anything, such as
+    // where a copy of the card's PDA was saved. The window shows it in its status area, the
+    // terminal prints it.
+    virtual void notice(const std::string& text) { (void)text; }
+
+    // The card's flash is being written (true) or no longer (false). Cut short, such writes
+    // leave the card with half an image, so a face may hold interrupts back meanwhile and turn
+    // them into a request to stop.
+    virtual void cardWriting(bool writing) { (void)writing; }
+    // The person asked to stop the card writes now running: they stop after the current block.
+    virtual bool stopRequested() { return false; }
+
     virtual void showMainWindow(bool shown) { (void)shown; }
     virtual void enableMainWindow(bool enabled) { (void)enabled; }
     // Writes the main window's bound fields and control states into its controls.

@@ -18,7 +18,7 @@ std::string lowerHex(std::uint16_t value) {
 }
 
 // The platform part of the check: true when the file may go on to the version checks.
-bool checkPlatform(const image::FirmwareInfo& file, const pda::PdaImage& cardPda,
+bool checkPlatform(const image::FirmwareInfo& file, const pda::PdaImage& cardPda, bool pdaRead,
                    std::string& report) {
     const pda::PdrRecord* platformRecord = cardPda.findRecord(pda::kPdrPlatform);
     const bool cardHasPlatform = platformRecord != nullptr;
@@ -42,7 +42,9 @@ bool checkPlatform(const image::FirmwareInfo& file, const pda::PdaImage& cardPda
         report += "{+r}Error - Platforms incompatible." + text + " This file cannot be used.\n{+k}";
         return false;
     }
-    if (cardHasPlatform) {
+    if (!pdaRead) {
+        warning = "{+m}WARNING! - The card's PDA could not be read: its platform is unknown.\n{+k}";
+    } else if (cardHasPlatform) {
         warning = "{+m}WARNING! - No platform information in file.\n{+k} ";
     } else if (fileHasPlatforms) {
         warning = "{+m}WARNING! - No platform ID on card!\n{+k} ";
@@ -71,10 +73,31 @@ bool overlaps(const image::ComponentRange& range, std::uint16_t bottom, std::uin
 
 }  // namespace
 
+bool checkPdaAreaUntouched(const image::MemoryImage& image, std::uint32_t pdaAddress,
+                           std::string& report) {
+    const std::uint32_t areaEnd = pdaAddress + 2 * pda::kPdaWordLimit;
+    for (std::uint16_t n = 1; n <= image.rangeCount(); ++n) {
+        const image::ImageRange& range = image.range(n);
+        const std::uint64_t start = range.startAddress;
+        const std::uint64_t end = start + range.length;
+        if (range.length > 0 && start < areaEnd && end > pdaAddress) {
+            char text[160];
+            std::snprintf(text, sizeof text,
+                          "{+r}Error - image data at 0x%08X-0x%08X overlaps the card's PDA area "
+                          "(0x%08X-0x%08X). This file cannot be used.\n{+k}",
+                          static_cast<unsigned>(start), static_cast<unsigned>(end - 1),
+                          static_cast<unsigned>(pdaAddress), static_cast<unsigned>(areaEnd - 1));
+            report += text;
+            return false;
+        }
+    }
+    return true;
+}
+
 bool checkPlatformAndVersions(const image::FirmwareInfo& file, const pda::PdaImage& cardPda,
                               card::AdapterSession& session, std::string& report,
-                              ui::UserInterface& ui) {
-    if (!checkPlatform(file, cardPda, report)) {
+                              ui::UserInterface& ui, bool pdaRead) {
+    if (!checkPlatform(file, cardPda, pdaRead, report)) {
         return false;
     }
 

@@ -23,9 +23,15 @@ struct SupplierRange {
 
 // Appends the file's platform and version findings to report; false forbids the update
 // (platform mismatch, or the person cancelled after a failed RID read).
+// With pdaRead false the card's platform is unknown, and the report says so.
 bool checkPlatformAndVersions(const image::FirmwareInfo& file, const pda::PdaImage& cardPda,
                               card::AdapterSession& session, std::string& report,
-                              ui::UserInterface& ui);
+                              ui::UserInterface& ui, bool pdaRead = true);
+
+// Firmware must never write over the card's production data: false, with a red finding, when
+// any byte of image lies in the PDA area that starts at pdaAddress.
+bool checkPdaAreaUntouched(const image::MemoryImage& image, std::uint32_t pdaAddress,
+                           std::string& report);
 
 // Checks the set of queued firmware files (in list order). On true, and on a range failure,
 // result is set to the verdict line; on a conflict of file kinds it is left as it was.

@@ -25,6 +25,10 @@ constexpr const char* kPdaWithoutStation =
 
 constexpr const char* kSection = "---------------------\n";
 
+constexpr const char* kPdaNotRead =
+    "{+r}The card's PDA could not be read: \".pda\" files and a CIS image cannot be applied, "
+    "and nothing will write the card's PDA.\n{+k}";
+
 ui::MessageBox box(std::string text, std::optional<std::string> caption,
                    ui::Icon icon = ui::Icon::None, ui::Buttons buttons = ui::Buttons::Ok) {
     ui::MessageBox b;
@@ -69,12 +73,14 @@ bool acceptCombination(UpdateContext& c) {
     return true;
 }
 
-// Re-reads the card's PDA and starts the report with what the card says about itself.
-void readCard(UpdateContext& c, std::string& report) {
+// Re-reads the card's PDA and starts the report with what the card says about itself. False
+// when the PDA did not read: the update then never writes it.
+bool readCard(UpdateContext& c, std::string& report) {
     if (!card::readPda(c.session, c.pda, c.ui)) {
         c.pda.clear();
-        c.host.setStatusText("PDA read error! User chose to continue.");
-        return;
+        c.host.setStatusText("PDA read error! The card's PDA will not be written.");
+        report = kPdaNotRead;
+        return false;
     }
     c.host.refreshControls();
     std::string versions;
@@ -83,6 +89,7 @@ void readCard(UpdateContext& c, std::string& report) {
              "\n  Serial Number: " + c.host.pdaSerialText() +
              "\n  MAC Address: " + c.host.pdaMacText() + "\n  Platform: " + c.host.platformText() +
              "\n  Current firmware version: " + versions + "\n{+k}";
+    return true;
 }
 
 // The card's primary supplier range, or the whole range when it cannot be read and the person
@@ -159,10 +166,14 @@ bool loadFirmware(UpdateContext& c, int first, image::PlugList& plugs,
 
 // The per-file and cross-file checks; appends their findings and returns the verdict.
 bool checkFiles(UpdateContext& c, const std::vector<std::unique_ptr<FirmwareSlot>>& slots,
-                std::string& report) {
+                bool pdaRead, std::string& report) {
     for (const auto& slot : slots) {
         report += std::string(kSection) + "Source File: \"" + slot->path + "\"\n";
-        if (!checkPlatformAndVersions(slot->info, c.pda, c.session, report, c.ui)) {
+        if (!checkPlatformAndVersions(slot->info, c.pda, c.session, report, c.ui, pdaRead)) {
+            c.host.releaseAdapter();
+            return false;
+        }
+        if (!checkPdaAreaUntouched(slot->image, c.session.pdaAddress(), report)) {
             c.host.releaseAdapter();
             return false;
         }
@@ -198,11 +209,12 @@ void updateCard(UpdateContext& c) {
     }
 
     std::string report;
-    readCard(c, report);
+    const bool pdaRead = readCard(c, report);
     if (!readSupplierRange(c)) {
         c.host.releaseAdapter();
         return;
     }
+    const pda::PdaImage pdaAsRead = c.pda;
     const int pdaFileCount = mergePdaFiles(c, report);
     if (pdaFileCount < 0) {
         return;
@@ -218,7 +230,19 @@ void updateCard(UpdateContext& c) {
     if (!loadFirmware(c, pdaFileCount, plugs, slots)) {
         return;
     }
-    const bool filesOk = checkFiles(c, slots, report);
+    bool filesOk = checkFiles(c, slots, pdaRead, report);
+    // A PDA that was not read is never written: neither merged ".pda" files nor the write that
+    // follows a CIS image can be applied.
+    const bool writesPda = pdaFileCount > 0 || listHolds(c.files, CisImage);
+    if (!pdaRead && writesPda) {
+        report += std::string("\n") + kPdaNotRead;
+        filesOk = false;
+    }
+    if (pdaRead && writesPda && !c.pda.fitsOnCard()) {
+        report += "\n{+r}Error - the merged PDA takes " + std::to_string(c.pda.flatSize()) +
+                  " words; the card holds " + std::to_string(pda::kPdaWordLimit) + ".{+k}";
+        filesOk = false;
+    }
     report += filesOk ? "\n{+g}Files OK - hit UPDATE to start the update process.{+k}"
                       : "\n{+r}** Error encountered - update not allowed **{+k}";
 
@@ -233,11 +257,14 @@ void updateCard(UpdateContext& c) {
     c.ui.enableMainWindow(true);
 
     if (accepted && filesOk) {
-        std::vector<image::MemoryImage*> images;
+        PreparedUpdate prepared;
         for (const auto& slot : slots) {
-            images.push_back(&slot->image);
+            prepared.images.push_back(&slot->image);
+            prepared.paths.push_back(slot->path);
         }
-        executeUpdate(c, images, pdaFileCount > 0);
+        prepared.pdaFilesMerged = pdaFileCount > 0;
+        prepared.pdaAsRead = &pdaAsRead;
+        executeUpdate(c, prepared);
         return;
     }
     c.host.releaseAdapter();

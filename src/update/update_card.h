@@ -3,6 +3,8 @@
 #pragma once
 
 #include <span>
+#include <string>
+#include <vector>
 
 #include "card/adapter_session.h"
 #include "image/memory_image.h"
@@ -28,10 +30,19 @@ struct UpdateContext {
 // The "Continue" command.
 void updateCard(UpdateContext& context);
 
+// What the person accepted: the images in list order with the paths they came from, whether
+// ".pda" files were merged, and the card's PDA as read before they were.
+struct PreparedUpdate {
+    std::vector<image::MemoryImage*> images;
+    std::vector<std::string> paths;
+    bool pdaFilesMerged = false;
+    const pda::PdaImage* pdaAsRead = nullptr;
+};
+
 // Programs the prepared images in order, then the PDA when ".pda" files were merged or a CIS
-// image is queued, and tells the person the outcome. Ends with the adapter released.
-void executeUpdate(UpdateContext& context, std::span<image::MemoryImage* const> images,
-                   bool pdaFilesMerged);
+// image is queued, and tells the person the outcome. A copy of the PDA as read is saved before
+// anything is written when the PDA will be. Ends with the adapter released.
+void executeUpdate(UpdateContext& context, const PreparedUpdate& prepared);
 
 // Programs one image under the progress window; true when every block was written.
 bool downloadImage(UpdateContext& context, image::MemoryImage& image);

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "card/flash_programming.h"
+#include "commands/pda_backup.h"
 #include "commands/pda_commands.h"
 #include "update/update_card.h"
 
@@ -18,6 +19,11 @@ ui::MessageBox box(std::string text, std::optional<std::string> caption,
     b.icon = icon;
     return b;
 }
+
+constexpr const char* kResetFailed =
+    "Update failed: the card did not reset and still runs its old firmware.\n\n"
+    "Power-cycle the card (remove and insert it, or turn the computer off and on) to start the "
+    "new firmware.";
 
 void probe(card::AdapterSession& session) {
     std::array<std::uint8_t, 8> buffer{};
@@ -60,29 +66,74 @@ bool downloadImage(UpdateContext& c, image::MemoryImage& image) {
     return ok;
 }
 
-void executeUpdate(UpdateContext& c, std::span<image::MemoryImage* const> images,
-                   bool pdaFilesMerged) {
+void executeUpdate(UpdateContext& c, const PreparedUpdate& prepared) {
+    const bool writesPda = prepared.pdaFilesMerged || c.files.findFirstOfType(CisImage) >= 0;
+    // The copy comes before anything is written, so that a refused copy leaves the card whole.
+    if (writesPda) {
+        if (prepared.pdaAsRead == nullptr || !prepared.pdaAsRead->readFromCard() ||
+            !pda::backUpPda(*prepared.pdaAsRead, c.options.pdaBackupFolder, c.ui)) {
+            c.host.releaseAdapter();
+            c.ui.messageBox(box("Update failed while writing to card!", std::nullopt));
+            c.host.refreshControls();
+            return;
+        }
+    }
+
     probe(c.session);
 
+    c.ui.cardWriting(true);
     bool ok = true;
-    for (image::MemoryImage* image : images) {
+    std::size_t stoppedAt = prepared.images.size();
+    for (std::size_t i = 0; i < prepared.images.size(); ++i) {
+        image::MemoryImage* image = prepared.images[i];
+        if (c.ui.stopRequested()) {
+            stoppedAt = i;
+            break;
+        }
         if (image == nullptr || !downloadImage(c, *image)) {
             ok = false;
+            if (c.ui.stopRequested()) {
+                stoppedAt = i;
+            }
             break;
         }
     }
+    if (stoppedAt < prepared.images.size()) {
+        // Stopped by the person: the card takes its protocols back and is let go, and the
+        // person learns which image is incomplete before the card is removed.
+        c.ui.cardWriting(false);
+        c.session.setProtocolBlock(false);
+        c.host.releaseAdapter();
+        const std::string name =
+            stoppedAt < prepared.paths.size() ? prepared.paths[stoppedAt] : std::string("an image");
+        c.host.setStatusText("Update stopped: the card's firmware is incomplete.");
+        c.ui.messageBox(box("Update stopped: \"" + name +
+                                "\" was not completely written, so the card's firmware is "
+                                "incomplete.\n\nRun the update again before removing the card.",
+                            "Update Stopped", ui::Icon::Error));
+        c.host.refreshControls();
+        return;
+    }
     // The PDA goes last, after every image: when ".pda" files changed it, and with every CIS
     // image, so that the card's identity is written as one whole.
-    if (ok && (pdaFilesMerged || c.files.findFirstOfType(CisImage) >= 0)) {
+    if (ok && writesPda) {
         ok = pda::writePdaAfterUpdate(c.session, c.pda, c.options, c.ui);
     }
+    c.ui.cardWriting(false);
 
     if (ok) {
         probe(c.session);
         c.session.setProtocolBlock(false);
-        c.session.finish();
+        const bool reset = c.session.finish();
         c.host.releaseAdapter();
-        c.ui.messageBox(box("Update Successful!   ", "Update Complete", ui::Icon::Information));
+        if (reset) {
+            c.ui.messageBox(box("Update Successful!   ", "Update Complete", ui::Icon::Information));
+        } else {
+            // The new firmware is in flash, but the card goes on running the old one until
+            // it starts again.
+            c.host.setStatusText("Update FAILED: the card did not reset.");
+            c.ui.messageBox(box(kResetFailed, "Update Incomplete", ui::Icon::Error));
+        }
     } else {
         // Images programmed before the failure stay programmed; the card is left blocked and
         // un-reset, as a failed programming run leaves it.

@@ -10,6 +10,7 @@
 #include "fake_user_interface.h"
 #include "sim/bench_config.h"
 #include "sim/simulated_bench.h"
+#include "temp_dir.h"
 
 namespace quillon::testing {
 
@@ -26,7 +27,9 @@ inline constexpr const char* kDefaultAdapterName =
 
 struct WindowBench {
     explicit WindowBench(sim::BenchConfig config = sim::defaultBenchConfig())
-        : bench(std::move(config)), window(bench.library(), bench.registry(), ui) {}
+        : bench(std::move(config)), window(bench.library(), bench.registry(), ui) {
+        window.setPdaBackupFolder(backups.file("pda-backups"));
+    }
 
     // Initialises the window and forgets what start-up showed and sent.
     void start(const std::vector<std::string>& files = {}) {
@@ -54,6 +57,7 @@ struct WindowBench {
         return n;
     }
 
+    TempDir backups;
     sim::SimulatedBench bench;
     FakeUserInterface ui;
     app::MainWindow window;

@@ -11,6 +11,7 @@
 #include "fake_user_interface.h"
 #include "pda/pda_image.h"
 #include "sim/simulated_bench.h"
+#include "temp_dir.h"
 #include "test_host.h"
 #include "ui/command_host.h"
 
@@ -21,7 +22,9 @@ class CommandBenchTest : public ::testing::Test {
     explicit CommandBenchTest(sim::BenchConfig config = sim::defaultBenchConfig())
         : bench(std::move(config)),
           session(bench.library(), bench.registry(), ui),
-          host(session, pda, ui) {}
+          host(session, pda, ui) {
+        options.pdaBackupFolder = backups.file("pda-backups");
+    }
 
     // Selects the first adapter, then forgets the requests and boxes of the selection.
     void SetUp() override {
@@ -55,6 +58,7 @@ class CommandBenchTest : public ::testing::Test {
         return {all.begin(), all.begin() + static_cast<std::ptrdiff_t>(words)};
     }
 
+    TempDir backups;
     sim::SimulatedBench bench;
     FakeUserInterface ui;
     card::AdapterSession session;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -355,6 +356,118 @@ TEST_F(PdaCommands, WriteAfterUpdateTellsOfAFailureAndStillResetsTheCard) {
     EXPECT_EQ(ui.boxes.at(0).caption, "PDA Update Complete");
     EXPECT_EQ(requestsOf(card::OID_PRIV_FINISH).size(), 1u);
     session.closeAdapter();
+}
+
+}  // namespace
+}  // namespace quillon::pda
+
+namespace quillon::pda {
+namespace {
+
+class PdaSafety : public PdaCommands {
+  protected:
+    std::vector<std::filesystem::path> backups() const {
+        std::vector<std::filesystem::path> out;
+        std::error_code ignored;
+        for (const auto& entry :
+             std::filesystem::directory_iterator(options.pdaBackupFolder, ignored)) {
+            out.push_back(entry.path());
+        }
+        return out;
+    }
+};
+
+TEST_F(PdaSafety, EveryWriteOfThePdaKeepsACopyOfItAsRead) {
+    const std::vector<std::string> commands = {"modify", "clear"};
+    std::size_t copies = 0;
+    for (const std::string& command : commands) {
+        SCOPED_TRACE(command);
+        ASSERT_TRUE(host.select(0));
+        const std::string before = formatPdaFile(cardPda());
+        ui.pdaSettingsScript = play({{"00:11:22:33:44:55", "NEW1", std::nullopt, true}});
+        ui.notices.clear();
+        if (command == "modify") {
+            modifyPda(host, session, pda, options, ui);
+        } else {
+            clearPda(host, session, pda, options, ui);
+        }
+        const auto saved = backups();
+        ASSERT_EQ(saved.size(), ++copies);
+        ASSERT_EQ(ui.notices.size(), 1u);
+        const std::string path = ui.notices[0].substr(ui.notices[0].rfind(' ') + 1);
+        PdaImage copy;
+        ASSERT_TRUE(loadPdaFile(copy, path, ui));
+        EXPECT_EQ(formatPdaFile(copy), before);
+        EXPECT_NE(formatPdaFile(cardPda()), before);
+
+        // The copy goes back with restore; the PDA the restore replaces is kept too.
+        ASSERT_TRUE(host.select(0));
+        ui.answers = {ui::Answer::Ok};
+        restorePda(host, session, pda, options, path, ui);
+        EXPECT_EQ(formatPdaFile(cardPda()), before);
+        EXPECT_EQ(backups().size(), ++copies);
+        EXPECT_EQ(ui.boxes.back().text,
+                  "PDA restored from \"" + path +
+                      "\". You MUST reload station code for changes to take effect.");
+        expectAdapterReleased();
+    }
+}
+
+TEST_F(PdaSafety, APdaThatWasNotReadIsNotChanged) {
+    // A failed read at selection leaves the window's PDA empty and not the card's.
+    pda.clear();
+    const auto before = card().pdaWords(true);
+    ui.pdaSettingsScript = play({{"00:11:22:33:44:55", "NEW1", std::nullopt, true}});
+
+    modifyPda(host, session, pda, options, ui);
+
+    expectOneBox(
+        "PDA Update Failed. The card's PDA could not be read, so nothing was written to the "
+        "card.",
+        "PDA Update", ui::Icon::Error);
+    EXPECT_EQ(ui.pdaSettingsDialogs, 0);
+    EXPECT_EQ(auxWrites(), 0u);
+    EXPECT_EQ(card().pdaWords(true), before);
+    EXPECT_TRUE(backups().empty());
+}
+
+TEST_F(PdaSafety, ARestoreIsCheckedAndConfirmedBeforeTheCardIsWritten) {
+    testing::TempDir dir;
+    // 510 record words flatten to 513, one more than the card holds (0x1fd = 509).
+    std::string big = "1fd 0500";
+    for (int i = 0; i < 508; ++i) {
+        big += " 1";
+    }
+    struct Case {
+        const char* what;
+        std::string content;
+        ui::Answer answer;
+        std::string box;
+    };
+    const std::vector<Case> cases = {
+        {"too large", big + "\r\n", ui::Answer::Ok,
+         "PDA Update Failed. The PDA would take 513 words; the card holds 512. Nothing was "
+         "written to the card."},
+        {"not a PDA file", "no words here\r\n", ui::Answer::Ok, "Error loading {}"},
+        {"cancelled", "2 0001 4151\r\n", ui::Answer::Cancel, "Are you sure"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ui.boxes.clear();
+        const std::string path = dir.write("copy.pda", c.content);
+        const auto before = card().pdaWords(true);
+        ui.answers = {c.answer};
+        restorePda(host, session, pda, options, path, ui);
+        std::string expected = c.box;
+        if (const auto at = expected.find("{}"); at != std::string::npos) {
+            expected.replace(at, 2, path);
+        }
+        ASSERT_FALSE(ui.boxes.empty());
+        EXPECT_EQ(ui.boxes.back().text.rfind(expected, 0), 0u) << ui.boxes.back().text;
+        EXPECT_EQ(auxWrites(), 0u);
+        EXPECT_EQ(card().pdaWords(true), before);
+        expectAdapterReleased();
+    }
 }
 
 }  // namespace

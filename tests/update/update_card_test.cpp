@@ -265,12 +265,16 @@ TEST(UpdateCard, AnUnreadablePdaGivesAReportWithoutHeaderAndTheChecksStillRun) {
 
     ASSERT_FALSE(rig.ui.boxes.empty());
     EXPECT_EQ(rig.ui.boxes[0].caption, "Invalid PDA data");
-    EXPECT_EQ(rig.host.statusText, "PDA read error! User chose to continue.");
+    // Nobody was asked; and the platform check says why it knows no platform.
+    EXPECT_EQ(rig.host.statusText, "PDA read error! The card's PDA will not be written.");
     ASSERT_EQ(rig.ui.reports.size(), 1u);
     EXPECT_EQ(rig.ui.reports[0].text,
-              sourceFile(path) +
-                  "{+m}WARNING! - No platform ID on card!\n{+k} {+m}This image may not work on "
-                  "the selected card.{+k}\nVersion information: Station: 1.8.0\n" +
+              "{+r}The card's PDA could not be read: \".pda\" files and a CIS image cannot be "
+              "applied, and nothing will write the card's PDA.\n{+k}" +
+                  sourceFile(path) +
+                  "{+m}WARNING! - The card's PDA could not be read: its platform is unknown.\n{+k}"
+                  "{+m}This image may not work on the selected card.{+k}\nVersion information: "
+                  "Station: 1.8.0\n" +
                   kFilesOk);
     EXPECT_TRUE(rig.pda.isEmpty());
     EXPECT_TRUE(rig.adapterClosed());

@@ -63,6 +63,7 @@ struct UpdateRig {
           session(bench.library(), bench.registry(), ui),
           host(session, pda, ui) {
         ui.bench = &bench;
+        options.pdaBackupFolder = dir.file("pda-backups");
         for (const auto& [name, content] : tools::makeSamples()) {
             dir.write(name, content);
         }

@@ -1,0 +1,88 @@
+#include "commands/pda_backup.h"
+
+#include <array>
+#include <filesystem>
+#include <system_error>
+
+#include "pda/pda_file.h"
+#include "pda/pda_text.h"
+
+namespace quillon::pda {
+namespace {
+
+std::string fileNamePart(std::string text, const char* missing) {
+    if (text.empty()) {
+        return missing;
+    }
+    for (char& c : text) {
+        const bool plain = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
+                           (c >= 'a' && c <= 'z') || c == '-' || c == '.';
+        if (!plain) {
+            c = '_';
+        }
+    }
+    return text;
+}
+
+void refuse(ui::UserInterface& ui, const std::string& why) {
+    ui::MessageBox box;
+    box.text = why + "\n\nThe card's PDA was not written.";
+    box.caption = "PDA backup";
+    box.owner = ui::Owner::MainWindow;
+    box.icon = ui::Icon::Error;
+    ui.messageBox(box);
+}
+
+}  // namespace
+
+std::string pdaBackupName(const PdaImage& pda, std::time_t when) {
+    std::string serial;
+    if (const PdrRecord* record = pda.findRecord(kPdrSerialNumber); record != nullptr) {
+        serial = pdrText(*record);
+    }
+    std::string mac;
+    if (const PdrRecord* record = pda.findRecord(kPdrMacAddress);
+        record != nullptr && record->data().size() == 3) {
+        const auto data = record->data();
+        mac = formatMac({data[0], data[1], data[2]});
+        for (char& c : mac) {
+            if (c >= 'a' && c <= 'f') {
+                c = static_cast<char>(c - 'a' + 'A');
+            }
+        }
+    }
+    std::array<char, 32> stamp{};
+    const std::tm* utc = std::gmtime(&when);
+    if (utc == nullptr || std::strftime(stamp.data(), stamp.size(), "%Y%m%dT%H%M%SZ", utc) == 0) {
+        stamp[0] = '\0';
+    }
+    return fileNamePart(serial, "no-serial") + "_" + fileNamePart(mac, "no-mac") + "_" +
+           stamp.data() + ".pda";
+}
+
+std::optional<std::string> backUpPda(const PdaImage& pda, const std::string& folder,
+                                     ui::UserInterface& ui) {
+    if (folder.empty()) {
+        refuse(ui, "Error - no folder for a copy of the card's PDA is known.");
+        return std::nullopt;
+    }
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    const std::filesystem::path base =
+        std::filesystem::path(folder) / pdaBackupName(pda, std::time(nullptr));
+    // Two copies within one second get a number rather than replace each other.
+    std::filesystem::path path = base;
+    for (int n = 2; std::filesystem::exists(path, error) && n < 1000; ++n) {
+        path = base;
+        path.replace_extension();
+        path += "-" + std::to_string(n) + ".pda";
+    }
+    if (std::filesystem::exists(path, error) || !writePdaFile(pda, path.string())) {
+        refuse(ui, "Error - Unable to save a copy of the card's PDA to \"" + path.string() + "\".");
+        return std::nullopt;
+    }
+    ui.notice("A copy of the card's PDA was saved to " + path.string());
+    return path.string();
+}
+
+}  // namespace quillon::pda
