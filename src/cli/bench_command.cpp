@@ -52,6 +52,11 @@ int initBench(CliIo& io, GlobalOptions& global, const InitOptions& options) {
             return kExitFailure;
         }
     }
+    // Replacing a bench removes its cards' state: never under a process that uses them.
+    BenchLock lock;
+    if (!lock.acquire(dir, io.lockWait, io.err)) {
+        return kExitFailure;
+    }
     std::string error;
     if (!sim::initBench(dir, error, options.force)) {
         io.err << "quillon-cli: " << error
@@ -86,7 +91,8 @@ void addBenchCommands(CLI::App& app, CliIo& io, GlobalOptions& global, CommandRe
 
     auto* show = bench->add_subcommand("show", "Describe the bench: adapters, cards and faults");
     show->callback([&io, &global, &result]() {
-        std::unique_ptr<sim::SimulatedBench> opened = openBench(io, global);
+        BenchLock lock;
+        std::unique_ptr<sim::SimulatedBench> opened = openBench(io, global, lock);
         if (!opened) {
             result.exitCode = kExitFailure;
             return;

@@ -2,6 +2,7 @@
 // and environment passed in, so tests run them exactly as a person would.
 #pragma once
 
+#include <chrono>
 #include <iosfwd>
 #include <map>
 #include <string>
@@ -19,6 +20,8 @@ struct CliIo {
     bool outIsTerminal = false;
     bool errIsTerminal = false;
     std::map<std::string, std::string> environment{};
+    // How long a command waits for a card another process is using before it gives up.
+    std::chrono::milliseconds lockWait{3000};
 
     // The environment variable, or empty when unset.
     std::string env(const std::string& name) const;
@@ -27,6 +30,7 @@ struct CliIo {
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailure = 1;  // a failure the program reported
 inline constexpr int kExitUsage = 2;
+inline constexpr int kExitInterrupted = 130;  // 128 + SIGINT: the person stopped the update
 
 // Runs quillon-cli with args (the program name first) and returns the exit status.
 int runCli(const std::vector<std::string>& args, CliIo& io);

@@ -83,6 +83,22 @@ void addPdaCommands(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResu
                                            });
     });
 
+    auto* restore = pda->add_subcommand(
+        "restore",
+        "Write a .pda file (a copy saved before an earlier change) back to the card's PDA");
+    auto restoreFile = std::make_shared<std::string>();
+    restore->add_option("FILE", *restoreFile, "The .pda file to write")->required();
+    addAnswerFlags(*restore, global);
+    restore->callback([&io, &global, &result, restoreFile]() {
+        TerminalUserInterface ui(io, terminalOptions(io, global));
+        const bool ran = runOnMainWindow(
+            io, global, ui, {},
+            [&restoreFile](app::MainWindow& window) { window.restorePda(*restoreFile); });
+        result.exitCode = ran && boxStartsWith(ui, "PDA Update", "PDA restored from")
+                              ? kExitSuccess
+                              : kExitFailure;
+    });
+
     auto* set = pda->add_subcommand(
         "set",
         "Change the MAC address and serial number in the card's PDA and write it to the card");

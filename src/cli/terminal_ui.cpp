@@ -111,6 +111,28 @@ bool TerminalUserInterface::hasBox(const std::string& caption) const {
     return false;
 }
 
+void TerminalUserInterface::cardWriting(bool writing) {
+    if (writing) {
+        interruptHold_ = std::make_unique<InterruptHold>();
+    } else {
+        interruptHold_.reset();
+    }
+}
+
+bool TerminalUserInterface::stopRequested() {
+    if (interruptHold_ && InterruptHold::count() >= 2) {
+        stopped_ = true;
+    }
+    return stopped_;
+}
+
+void TerminalUserInterface::notice(const std::string& text) {
+    // Beside the command's output, so that what a command prints for scripts stays as it is.
+    progressLine_.breakLine();
+    io_.out << std::flush;
+    io_.err << text << '\n';
+}
+
 ui::Answer TerminalUserInterface::messageBox(const ui::MessageBox& box) {
     progressLine_.breakLine();
     const std::string caption = boxCaption(box);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/interrupts.h"
 #include "cli/terminal_progress.h"
 #include "ui/user_interface.h"
 
@@ -70,6 +71,12 @@ class TerminalUserInterface : public ui::UserInterface {
     std::unique_ptr<ui::ProgressWindow> createProgressWindow() override;
     bool runPdaSettingsDialog(pda::PdaSettingsDialog& dialog) override;
     void pushMainWindow(const ui::MainWindowView& view) override;
+    void notice(const std::string& text) override;
+    void cardWriting(bool writing) override;
+    bool stopRequested() override;
+
+    // The person stopped the card writes with a second interrupt.
+    bool stopped() const { return stopped_; }
 
     // What was shown, in order.
     const std::vector<ShownBox>& boxes() const { return boxes_; }
@@ -93,6 +100,8 @@ class TerminalUserInterface : public ui::UserInterface {
     std::optional<std::size_t> boxesBeforeFileChosen_;
     bool pdaSettingsRejected_ = false;
     std::string lastStatus_;
+    std::unique_ptr<InterruptHold> interruptHold_;
+    bool stopped_ = false;
 };
 
 // Keeps the boxes instead of showing them, for commands that report a failure in one line.

@@ -30,6 +30,9 @@ void addUpdateCommand(CLI::App& app, CliIo& io, GlobalOptions& global, CommandRe
                                                // leaves the card as it was or half-written.
                                                return shown.hasBox("Update Complete");
                                            });
+        if (ui.stopped()) {
+            result.exitCode = kExitInterrupted;
+        }
     });
 }
 

@@ -1,5 +1,6 @@
 #include "cli/window_session.h"
 
+#include <filesystem>
 #include <optional>
 #include <ostream>
 
@@ -66,9 +67,28 @@ std::string benchFolder(CliIo& io, const GlobalOptions& global) {
     return *folder;
 }
 
-std::unique_ptr<sim::SimulatedBench> openBench(CliIo& io, const GlobalOptions& global) {
+std::string pdaBackupFolder(const CliIo& io) {
+    // A relative XDG_STATE_HOME is invalid and is to be ignored.
+    const std::string state = io.env("XDG_STATE_HOME");
+    if (!state.empty() && state.front() == '/') {
+        return (std::filesystem::path(state) / "quillon" / "pda-backups").string();
+    }
+    const std::string home = io.env("HOME");
+    if (!home.empty()) {
+        return (std::filesystem::path(home) / ".local" / "state" / "quillon" / "pda-backups")
+            .string();
+    }
+    return {};
+}
+
+std::unique_ptr<sim::SimulatedBench> openBench(CliIo& io, const GlobalOptions& global,
+                                               BenchLock& lock) {
     const std::string folder = benchFolder(io, global);
     if (folder.empty()) {
+        return nullptr;
+    }
+    // Opening may compact a card's journal: no process rewrites the files another one holds.
+    if (!lock.acquire(folder, io.lockWait, io.err)) {
         return nullptr;
     }
     std::string error;
@@ -91,7 +111,8 @@ TerminalOptions terminalOptions(const CliIo& io, const GlobalOptions& global) {
 bool runOnMainWindow(CliIo& io, const GlobalOptions& global, TerminalUserInterface& ui,
                      const std::vector<std::string>& files,
                      const std::function<void(app::MainWindow&)>& action) {
-    std::unique_ptr<sim::SimulatedBench> bench = openBench(io, global);
+    BenchLock lock;
+    std::unique_ptr<sim::SimulatedBench> bench = openBench(io, global, lock);
     if (!bench) {
         return false;
     }
@@ -100,6 +121,7 @@ bool runOnMainWindow(CliIo& io, const GlobalOptions& global, TerminalUserInterfa
     const std::unique_ptr<app::MainWindow> started =
         app::startApplication(bench->library(), bench->registry(), ui, arguments);
     app::MainWindow& window = *started;
+    window.setPdaBackupFolder(pdaBackupFolder(io));
     if (global.adapter >= 0) {
         if (!selectAdapterByIndex(io, window, static_cast<std::uint32_t>(global.adapter))) {
             return false;

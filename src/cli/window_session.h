@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "cli/bench_lock.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "cli/terminal_ui.h"
@@ -17,12 +18,18 @@
 
 namespace quillon::cli {
 
-// The bench folder of the options and environment, opened (and created from the built-in
-// default on first use). Null after telling the person why on standard error.
-std::unique_ptr<sim::SimulatedBench> openBench(CliIo& io, const GlobalOptions& global);
+// The bench folder of the options and environment, locked with lock (which must outlive the
+// bench) and opened (created from the built-in default on first use). Null after telling the
+// person why on standard error.
+std::unique_ptr<sim::SimulatedBench> openBench(CliIo& io, const GlobalOptions& global,
+                                               BenchLock& lock);
 
 // The bench folder the options and environment name; empty after telling the person why.
 std::string benchFolder(CliIo& io, const GlobalOptions& global);
+
+// The folder for copies of the card's PDA: $XDG_STATE_HOME/quillon/pda-backups, else
+// ~/.local/state/quillon/pda-backups; empty when neither is known.
+std::string pdaBackupFolder(const CliIo& io);
 
 // The terminal face the options ask for.
 TerminalOptions terminalOptions(const CliIo& io, const GlobalOptions& global);

@@ -39,10 +39,12 @@ class CliBench {
 
     // quillon-cli --bench FOLDER args...
     CliRun run(std::vector<std::string> args, const std::string& input = {},
-               std::map<std::string, std::string> environment = {},
-               Terminals terminals = {}) const {
+               std::map<std::string, std::string> environment = {}, Terminals terminals = {},
+               std::chrono::milliseconds lockWait = std::chrono::seconds(3)) const {
         args.insert(args.begin(), {"--bench", folder_});
-        return runQuillonCli(std::move(args), input, std::move(environment), terminals);
+        // Copies of the PDA go to the test's own folder, never to the person's.
+        environment.emplace("XDG_STATE_HOME", dir_.file("state"));
+        return runQuillonCli(std::move(args), input, std::move(environment), terminals, lockWait);
     }
 
     // The bench as the next run opens it: the saved state of every card included.

@@ -1,6 +1,7 @@
 // Runs quillon-cli in-process with captured streams.
 #pragma once
 
+#include <chrono>
 #include <cstdlib>
 #include <map>
 #include <sstream>
@@ -26,7 +27,8 @@ struct Terminals {
 
 inline CliRun runQuillonCli(std::vector<std::string> args, const std::string& input = {},
                             std::map<std::string, std::string> environment = {},
-                            Terminals terminals = {}) {
+                            Terminals terminals = {},
+                            std::chrono::milliseconds lockWait = std::chrono::seconds(3)) {
     std::istringstream in(input);
     std::ostringstream out;
     std::ostringstream err;
@@ -35,6 +37,7 @@ inline CliRun runQuillonCli(std::vector<std::string> args, const std::string& in
     io.inIsTerminal = terminals.in;
     io.outIsTerminal = terminals.out;
     io.errIsTerminal = terminals.err;
+    io.lockWait = lockWait;
     args.insert(args.begin(), "quillon-cli");
     CliRun run;
     run.exitCode = cli::runCli(args, io);

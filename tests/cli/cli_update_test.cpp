@@ -70,7 +70,11 @@ TEST(CliUpdate, UpdatesTheDefaultCardFromTheSamples) {
                            "Update Complete: Update Successful!   \n");
     // Standard error is no terminal: a line as each image starts and one as it ends.
     const std::string image = "Flash update in progress...\nFlash update in progress... 100%\n";
-    EXPECT_EQ(run.err, image + image + image);
+    // The copy of the PDA is named before anything is written.
+    const std::string copy = "A copy of the card's PDA was saved to " +
+                             bench.file("state/quillon/pda-backups/SIM0001_00-02-B3-12-34-56_");
+    EXPECT_EQ(run.err.rfind(copy, 0), 0u) << run.err;
+    EXPECT_EQ(run.err.substr(run.err.find('\n') + 1), image + image + image);
 
     // The next run finds the new firmware, the new PDA and the CIS on the card.
     EXPECT_EQ(bench.run({"versions"}).out, versionsBox("Primary: 1.1.1   Station: 1.8.0"));
