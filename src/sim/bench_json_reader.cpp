@@ -470,35 +470,30 @@ std::pair<std::size_t, std::size_t> lineAndColumn(std::string_view text, std::si
 }
 
 // Refuses a key that stands twice in one object: the parser would keep the last one without a
-// word, as it would ignore a misspelt key. The frames follow the parse to name the key's path.
+// word, as it would ignore a misspelt key. A pass of its own over text already known to be
+// valid JSON; the frames follow the parse to name the key's path, in linear time.
 class DuplicateKeyCheck {
   public:
-    bool operator()(int, Json::parse_event_t event, Json& parsed) {
-        using Event = Json::parse_event_t;
-        switch (event) {
-            case Event::object_start:
-            case Event::array_start:
-                frames_.push_back(Frame{event == Event::array_start, 0, {}, {}});
-                break;
-            case Event::key: {
-                Frame& frame = frames_.back();
-                frame.key = parsed.get<std::string>();
-                if (!frame.keys.insert(frame.key).second) {
-                    fail(path(), "duplicate key");
-                }
-                break;
-            }
-            case Event::object_end:
-            case Event::array_end:
-                frames_.pop_back();
-                elementDone();
-                break;
-            case Event::value:
-                elementDone();
-                break;
+    bool null() { return element(); }
+    bool boolean(bool) { return element(); }
+    bool number_integer(Json::number_integer_t) { return element(); }
+    bool number_unsigned(Json::number_unsigned_t) { return element(); }
+    bool number_float(Json::number_float_t, const Json::string_t&) { return element(); }
+    bool string(Json::string_t&) { return element(); }
+    bool binary(Json::binary_t&) { return element(); }
+    bool start_object(std::size_t) { return open(false); }
+    bool start_array(std::size_t) { return open(true); }
+    bool end_object() { return close(); }
+    bool end_array() { return close(); }
+    bool key(Json::string_t& name) {
+        Frame& frame = frames_.back();
+        frame.key = name;
+        if (!frame.keys.insert(name).second) {
+            fail(path(), "duplicate key");
         }
         return true;
     }
+    bool parse_error(std::size_t, const std::string&, const Json::exception&) { return false; }
 
   private:
     struct Frame {
@@ -508,10 +503,19 @@ class DuplicateKeyCheck {
         std::unordered_set<std::string> keys;
     };
 
-    void elementDone() {
+    bool open(bool array) {
+        frames_.push_back(Frame{array, 0, {}, {}});
+        return true;
+    }
+    bool close() {
+        frames_.pop_back();
+        return element();
+    }
+    bool element() {
         if (!frames_.empty() && frames_.back().array) {
             ++frames_.back().index;
         }
+        return true;
     }
 
     std::string path() const {
@@ -534,7 +538,9 @@ class DuplicateKeyCheck {
 bool parseBenchJson(std::string_view text, BenchConfig& config, std::string& error) {
     Json json;
     try {
-        json = Json::parse(text.begin(), text.end(), DuplicateKeyCheck());
+        json = Json::parse(text.begin(), text.end());
+        DuplicateKeyCheck duplicates;
+        Json::sax_parse(text.begin(), text.end(), &duplicates);
     } catch (const BenchError& e) {
         error = e.message;
         return false;

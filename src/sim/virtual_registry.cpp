@@ -47,14 +47,14 @@ std::pair<card::RegistryKey, std::string> enumKeyPath(OsFamily family) {
         "system\\CurrentControlSet\\Hardware Profiles\\Current\\System\\CurrentControlSet\\Enum"};
 }
 
-VirtualRegistry::VirtualRegistry() : nodes_{Node{"HKLM", {}, {}}, Node{"HKCC", {}, {}}} {}
+VirtualRegistry::VirtualRegistry() : nodes_{Node{"HKLM", {}, {}, {}}, Node{"HKCC", {}, {}, {}}} {}
 
 VirtualRegistry::VirtualRegistry(const BenchConfig& config) : VirtualRegistry() {
     rebuild(config);
 }
 
 void VirtualRegistry::rebuild(const BenchConfig& config) {
-    nodes_ = {Node{"HKLM", {}, {}}, Node{"HKCC", {}, {}}};
+    nodes_ = {Node{"HKLM", {}, {}, {}}, Node{"HKCC", {}, {}, {}}};
     handles_.clear();
     const std::string classPath = networkClassPath(config.osFamily, config.osMajorVersion);
     addKey(card::kLocalMachine, classPath);
@@ -99,17 +99,28 @@ std::optional<std::size_t> VirtualRegistry::nodeOf(card::RegistryKey key) const 
     return handle->second;
 }
 
+namespace {
+
+// Registry names compare without regard to case.
+std::string upperCase(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    return out;
+}
+
+}  // namespace
+
 std::optional<std::size_t> VirtualRegistry::find(std::size_t from, std::string_view path) const {
     std::size_t node = from;
     for (const std::string_view part : components(path)) {
-        const auto& children = nodes_[node].children;
-        const auto child = std::find_if(children.begin(), children.end(), [&](std::size_t c) {
-            return equalsIgnoringCase(nodes_[c].name, part);
-        });
+        const auto& children = nodes_[node].childByName;
+        const auto child = children.find(upperCase(part));
         if (child == children.end()) {
             return std::nullopt;
         }
-        node = *child;
+        node = child->second;
     }
     return node;
 }
@@ -121,9 +132,10 @@ std::size_t VirtualRegistry::create(std::size_t from, std::string_view path) {
             node = *existing;
             continue;
         }
-        nodes_.push_back(Node{std::string(part), {}, {}});
+        nodes_.push_back(Node{std::string(part), {}, {}, {}});
         const std::size_t created = nodes_.size() - 1;
         nodes_[node].children.push_back(created);
+        nodes_[node].childByName.emplace(upperCase(part), created);
         node = created;
     }
     return node;

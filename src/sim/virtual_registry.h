@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -56,6 +57,9 @@ class VirtualRegistry : public card::Registry {
     struct Node {
         std::string name;
         std::vector<std::size_t> children;  // in enumeration (creation) order
+        // The children by their upper-case names, so that a key of many subkeys (a bench of
+        // many adapters) is built and searched in linear time.
+        std::unordered_map<std::string, std::size_t> childByName;
         std::vector<std::pair<std::string, std::vector<std::uint8_t>>> values;
     };
 
