@@ -1,10 +1,13 @@
 #include "gui/progress_window.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QScreen>
+#include <QWindow>
 
 #include "gui/dialog_units.h"
 
@@ -22,6 +25,8 @@ class UncloseableDialog : public QDialog {
   protected:
     void closeEvent(QCloseEvent* event) override { event->ignore(); }
 };
+
+constexpr qint64 kExposeWaitMs = 1000;
 
 }  // namespace
 
@@ -68,6 +73,14 @@ void QtProgressWindow::centre() {
 
 void QtProgressWindow::show() {
     dialog_->show();
+    // The window system maps the window in its own time; until it is exposed nothing painted
+    // would reach the screen. Wait for that, taking no input meanwhile.
+    QElapsedTimer waited;
+    waited.start();
+    while (dialog_->windowHandle() != nullptr && !dialog_->windowHandle()->isExposed() &&
+           waited.elapsed() < kExposeWaitMs) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+    }
     dialog_->repaint();
 }
 
