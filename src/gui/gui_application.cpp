@@ -47,7 +47,12 @@ int runGui(QApplication& application, const QStringList& arguments, const GuiOpt
         return 1;
     }
 
+    // A box closed while the main window is hidden (during the card work) must not end the
+    // run: only the main window's closing does.
+    QApplication::setQuitOnLastWindowClosed(false);
     MainWindowWidget window(options.developerMenu);
+    QObject::connect(&window, &MainWindowWidget::closed, &application, &QApplication::quit,
+                     Qt::QueuedConnection);
     GuiUserInterface ui(window);
     SingleInstance instance(
         name,

@@ -456,6 +456,7 @@ void MainWindowWidget::closeEvent(QCloseEvent* event) {
         closing_ = true;
     }
     event->accept();
+    emit closed();
 }
 
 void MainWindowWidget::keyPressEvent(QKeyEvent* event) {

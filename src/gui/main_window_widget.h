@@ -68,6 +68,8 @@ class MainWindowWidget : public QMainWindow {
   signals:
     // The first time the window was painted.
     void firstPainted();
+    // Command 1 or 2 closed the window: the run is over.
+    void closed();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
