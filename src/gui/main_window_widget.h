@@ -40,8 +40,8 @@ class MainWindowWidget : public QMainWindow {
     void attach(app::MainWindow& logic);
     // Runs after a command when the window is idle again (a handed-over file may wait for it).
     void setIdleHandler(std::function<void()> handler) { idleHandler_ = std::move(handler); }
-    // True while a command of the person runs.
-    bool busy() const { return busy_ > 0; }
+    // True while a command of the person runs, and before the logic is attached.
+    bool busy() const { return busy_ > 0 || logic_ == nullptr; }
     // File registration for the context menu's two entries: extension ".hex" or ".pda".
     void setRegisterHandler(std::function<void(const std::string&)> handler) {
         registerHandler_ = std::move(handler);
