@@ -99,6 +99,7 @@ void clearPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pd
     question.caption = "Warning:";
     question.owner = ui::Owner::MainWindow;
     question.buttons = ui::Buttons::OkCancel;
+    question.question = ui::Question::Confirmation;
     if (ui.messageBox(question) == ui::Answer::Ok) {
         if (host.ensureAdapterOpen(true)) {
             pda.clear();

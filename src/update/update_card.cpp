@@ -26,13 +26,15 @@ constexpr const char* kPdaWithoutStation =
 constexpr const char* kSection = "---------------------\n";
 
 ui::MessageBox box(std::string text, std::optional<std::string> caption,
-                   ui::Icon icon = ui::Icon::None, ui::Buttons buttons = ui::Buttons::Ok) {
+                   ui::Icon icon = ui::Icon::None, ui::Buttons buttons = ui::Buttons::Ok,
+                   ui::Question question = ui::Question::AfterFailure) {
     ui::MessageBox b;
     b.text = std::move(text);
     b.caption = std::move(caption);
     b.owner = ui::Owner::MainWindow;
     b.buttons = buttons;
     b.icon = icon;
+    b.question = question;
     return b;
 }
 
@@ -53,8 +55,9 @@ bool acceptCombination(UpdateContext& c) {
         return true;
     }
     if (listHolds(c.files, PdaFile)) {
-        const ui::Answer answer = c.ui.messageBox(
-            box(kPdaWithoutStation, "Warning", ui::Icon::Warning, ui::Buttons::YesNo));
+        const ui::Answer answer =
+            c.ui.messageBox(box(kPdaWithoutStation, "Warning", ui::Icon::Warning,
+                                ui::Buttons::YesNo, ui::Question::Confirmation));
         if (answer != ui::Answer::Yes) {
             c.host.setStatusText("User cancelled download.");
             return false;
@@ -94,9 +97,9 @@ bool readSupplierRange(UpdateContext& c) {
         c.primarySupplier.top = range.top;
         return true;
     }
-    const ui::Answer answer =
-        c.ui.messageBox(box("Unable to read Primary Supplier Range RID. Continue anyway?",
-                            "RID read error", ui::Icon::Question, ui::Buttons::OkCancel));
+    const ui::Answer answer = c.ui.messageBox(
+        box("Unable to read Primary Supplier Range RID. Continue anyway?", "RID read error",
+            ui::Icon::Question, ui::Buttons::OkCancel, ui::Question::AfterFailure));
     if (answer != ui::Answer::Ok) {
         return false;
     }

@@ -34,6 +34,8 @@ void executeUpdate(UpdateContext& context, std::span<image::MemoryImage* const> 
                    bool pdaFilesMerged);
 
 // Programs one image under the progress window; true when every block was written.
-bool downloadImage(UpdateContext& context, image::MemoryImage& image);
+// The item names the image for the progress window.
+bool downloadImage(UpdateContext& context, image::MemoryImage& image,
+                   const ui::ProgressItem& item = {});
 
 }  // namespace quillon::update

@@ -1,6 +1,7 @@
 // The second half of an update: programming the prepared images one after the other, the PDA
 // last, and telling the person the outcome.
 #include <array>
+#include <filesystem>
 
 #include "card/flash_programming.h"
 #include "commands/pda_commands.h"
@@ -26,7 +27,7 @@ void probe(card::AdapterSession& session) {
 
 }  // namespace
 
-bool downloadImage(UpdateContext& c, image::MemoryImage& image) {
+bool downloadImage(UpdateContext& c, image::MemoryImage& image, const ui::ProgressItem& item) {
     if (!c.session.isOpen()) {
         c.ui.messageBox(box("Error: Adapter is not open.", std::nullopt));
         return false;
@@ -44,12 +45,15 @@ bool downloadImage(UpdateContext& c, image::MemoryImage& image) {
     progress->centre();
     progress->show();
     progress->setText("Flash update in progress...");
+    progress->setItem(item);
     progress->showText();
     c.ui.setCursor(ui::Cursor::Wait);
 
     const bool ok = card::programImage(c.session, image, &progress->bar(), c.options.forceAllBlocks,
                                        c.options.verifyDownloads, true, c.ui);
 
+    progress->setOutcome(ok ? ui::ProgressWindow::Outcome::Succeeded
+                            : ui::ProgressWindow::Outcome::Failed);
     progress->hide();
     c.ui.setCursor(ui::Cursor::Arrow);
     c.ui.enableMainWindow(true);
@@ -65,8 +69,18 @@ void executeUpdate(UpdateContext& c, std::span<image::MemoryImage* const> images
     probe(c.session);
 
     bool ok = true;
-    for (image::MemoryImage* image : images) {
-        if (image == nullptr || !downloadImage(c, *image)) {
+    // The images are those of the firmware files at the end of the list, in its order.
+    const int firstFile = c.files.count() - static_cast<int>(images.size());
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        image::MemoryImage* image = images[i];
+        ui::ProgressItem item;
+        item.name = std::filesystem::path(c.files.pathAt(firstFile + static_cast<int>(i)))
+                        .filename()
+                        .string();
+        item.number = static_cast<int>(i) + 1;
+        item.count = static_cast<int>(images.size());
+        item.bytes = image == nullptr ? 0 : image->totalBytes();
+        if (image == nullptr || !downloadImage(c, *image, item)) {
             ok = false;
             break;
         }
