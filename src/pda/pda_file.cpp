@@ -1,7 +1,9 @@
 #include "pda/pda_file.h"
 
+#include <filesystem>
 #include <fstream>
 #include <span>
+#include <system_error>
 
 #include "base/atomic_file.h"
 #include "base/hex_digits.h"
@@ -56,6 +58,9 @@ bool loadPdaFile(PdaImage& pda, const std::string& path, ui::UserInterface& ui) 
     std::array<std::uint16_t, 512> words{};
     const std::size_t count = readPdaFile(path, words);
     if (count == 0) {
+        std::error_code ec;
+        ui.fileNotRead(path, std::filesystem::is_regular_file(path, ec) ? "Not a valid PDA file."
+                                                                        : "No such file.");
         ui.messageBox({.text = "File not loaded. Format invalid?",
                        .caption = std::nullopt,
                        .owner = ui::Owner::MainWindow,
@@ -64,6 +69,7 @@ bool loadPdaFile(PdaImage& pda, const std::string& path, ui::UserInterface& ui) 
         return false;
     }
     if (pda.parseWords(std::span<const std::uint16_t>(words.data(), count)) == 0) {
+        ui.fileNotRead(path, "Not a valid PDA file.");
         ui.messageBox({.text = "Unable to load items from file: " + path,
                        .caption = "Error",
                        .owner = ui::Owner::MainWindow,
