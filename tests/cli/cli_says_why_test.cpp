@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <regex>
 
 #include "cli/terminal_ui.h"
 #include "cli_bench.h"
@@ -20,6 +19,39 @@ using testing::Terminals;
 
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The text with every time in seconds ("0.3 s") written as "T s".
+std::string withoutTimes(const std::string& text) {
+    std::string out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (!isDigit(text[i])) {
+            out += text[i++];
+            continue;
+        }
+        std::size_t end = i;
+        while (end < text.size() && isDigit(text[end])) {
+            ++end;
+        }
+        std::size_t fraction = end + 1;
+        while (end < text.size() && text[end] == '.' && fraction < text.size() &&
+               isDigit(text[fraction])) {
+            ++fraction;
+        }
+        if (fraction > end + 1 && text.compare(fraction, 2, " s") == 0) {
+            out += "T";
+            i = fraction;
+        } else {
+            out.append(text, i, end - i);
+            i = end;
+        }
+    }
+    return out;
 }
 
 TEST(CliSaysWhy, AFileThatDoesNotLoadIsExplained) {
@@ -102,12 +134,12 @@ TEST(CliSaysWhy, NoSuccessBeforeTheOutcome) {
     struct Case {
         sim::BenchConfig config;
         Terminals terminals;
-        std::string errPattern;
+        std::string err;  // times written as "T s"
         std::string outEnd;
     };
     sim::BenchConfig failing = testing::fastDefaultBench();
     failing.adapters[0].card->faults.writes = {sim::WriteFault{0x7E0000}};
-    const std::string time = "[0-9]+\\.[0-9] s";
+    const std::string time = "T s";
     const Case cases[] = {
         {testing::fastDefaultBench(),
          {},
@@ -121,8 +153,9 @@ TEST(CliSaysWhy, NoSuccessBeforeTheOutcome) {
          "(no: --yes does not go on after a failure; --force does)\n"
          "quillon: Update failed while writing to card!\n"},
         {testing::fastDefaultBench(), Terminals{false, false, true},
-         "\r\x1b\\[Kstation-1.8.0.hex, image 2 of 2, 24.0 KiB \\[#+\\] 100%: written in " + time +
-             "\n",
+         "\r\x1b[Kstation-1.8.0.hex, image 2 of 2, 24.0 KiB [##############################] "
+         "100%: written in " +
+             time + "\n",
          "Update Complete: Update Successful!   \n"},
     };
     for (const Case& c : cases) {
@@ -132,7 +165,7 @@ TEST(CliSaysWhy, NoSuccessBeforeTheOutcome) {
         const auto run = bench.run(args, {}, {}, c.terminals);
         // On a terminal the line is redrawn in place; its last state stays.
         const std::string shown = c.terminals.err ? run.err.substr(run.err.rfind('\r')) : run.err;
-        EXPECT_TRUE(std::regex_match(shown, std::regex(c.errPattern))) << run.err;
+        EXPECT_EQ(withoutTimes(shown), c.err) << run.err;
         EXPECT_TRUE(run.out.ends_with(c.outEnd)) << run.out;
         EXPECT_FALSE(contains(run.out, "Status: Update")) << run.out;
     }
