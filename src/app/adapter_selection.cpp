@@ -84,9 +84,9 @@ void MainWindow::selectAdapter() {
 
     pda_.clear();
     if (!card::readPda(session_, pda_, ui_)) {
-        const Answer answer = ui_.messageBox(
-            MessageBox{"WARNING! PDA read from card was invalid. Continue anyway?",
-                       "Developer Option", Owner::MainWindow, Buttons::OkCancel, Icon::None});
+        const Answer answer = ui_.messageBox(MessageBox{
+            "WARNING! PDA read from card was invalid. Continue anyway?", "Developer Option",
+            Owner::MainWindow, Buttons::OkCancel, Icon::None, ui::Question::AfterFailure});
         if (answer != Answer::Ok) {
             session_.closeAdapter();
             return;

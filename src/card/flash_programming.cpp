@@ -100,6 +100,7 @@ bool programImage(AdapterSession& session, image::MemoryImage& image, ui::Progre
             box.text = "Error programming block. Continue anyway?";
             box.caption = "Programming error.";
             box.buttons = ui::Buttons::YesNo;
+            box.question = ui::Question::AfterFailure;
             if (ui.messageBox(box) != ui::Answer::Yes) {
                 break;
             }

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "app/main_window.h"
+#include "card/adapter_discovery.h"
 #include "card/adapter_session.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
@@ -28,10 +29,19 @@ void addAdaptersCommand(CLI::App& app, CliIo& io, GlobalOptions& global, Command
         // As at start-up, but without selecting a lone adapter: listing reads no card.
         card::checkAccessLibrary(bench->library(), ui);
         window.detectAdapters(false);
+        int listed = 0;
         for (const ui::AdapterListRow& row : window.view().adapters) {
+            // The window's placeholder row stands for no adapter; a script reads none.
+            if (row.text == card::kNoAdaptersDetected) {
+                continue;
+            }
             io.out << row.itemData << '\t' << row.text << '\n';
+            ++listed;
         }
-        result.exitCode = kExitSuccess;
+        if (listed == 0) {
+            io.err << "quillon-cli: no adapters detected\n";
+        }
+        result.exitCode = listed > 0 ? kExitSuccess : kExitFailure;
     });
 }
 

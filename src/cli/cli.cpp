@@ -7,16 +7,80 @@
 
 namespace quillon::cli {
 
+namespace {
+
+constexpr const char* kFooter =
+    "Environment:\n"
+    "  QUILLON_BENCH   the bench folder when --bench is not given\n"
+    "  QUILLON_LOG     1: append the diagnostic log to flash.log here; -: to standard error\n"
+    "  NO_COLOR        when set, reports are never coloured (--color=always still colours)\n"
+    "\n"
+    "Exit status:\n"
+    "  0  success\n"
+    "  1  a failure the program reported (a refused or cancelled update included)\n"
+    "  2  a usage error: an unknown command or option, a missing or malformed argument";
+
+// The options a token takes a value for, so that the command can be found among the words.
+bool takesValue(const std::string& token) {
+    return token == "--bench" || token == "--adapter" || token == "--color";
+}
+
+// The first word that names a command, at the top or under a group such as "pda"; empty when
+// every word is an option or a known command. It is told as "unknown command".
+std::string unknownCommand(const CLI::App& app, const std::vector<std::string>& args) {
+    const CLI::App* level = &app;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& token = args[i];
+        if (token == "--") {
+            return {};
+        }
+        if (!token.empty() && token[0] == '-') {
+            if (takesValue(token)) {
+                ++i;
+            }
+            continue;
+        }
+        if (level->get_subcommands({}).empty()) {
+            return {};  // a command's own arguments
+        }
+        const CLI::App* next = nullptr;
+        for (const CLI::App* command : level->get_subcommands({})) {
+            if (command->get_name() == token) {
+                next = command;
+            }
+        }
+        if (next == nullptr) {
+            return (level == &app ? "" : level->get_name() + " ") + token;
+        }
+        level = next;
+    }
+    return {};
+}
+
+// What a value of --adapter must look like: a whole number of 0 or more.
+std::string adapterNumberCheck(const std::string& text) {
+    if (text.empty() || text.size() > 9 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
+        return "takes an adapter's number (0, 1, ...; quillon-cli adapters lists them), not '" +
+               text + "'";
+    }
+    return {};
+}
+
+}  // namespace
+
 std::string CliIo::env(const std::string& name) const {
     const auto it = environment.find(name);
     return it == environment.end() ? std::string() : it->second;
 }
 
-void addAnswerFlags(CLI::App& command, GlobalOptions& global) {
-    auto* yes = command.add_flag("--yes,-y", global.yes,
-                                 "Answer every question with OK or Yes (and start the update)");
-    auto* no = command.add_flag("--no,-n", global.no, "Answer every question with Cancel or No");
-    yes->excludes(no);
+void addAnswerFlags(CLI::App& command, GlobalOptions& global, const std::string& force) {
+    // --yes and --no exclude each other wherever they stand; the parse's end checks it.
+    command.add_flag("--yes,-y", global.yes,
+                     "Confirm with OK, Yes or UPDATE (a question after a failure still takes No)");
+    command.add_flag("--no,-n", global.no, "Answer every question with Cancel or No");
+    command.add_flag("--force", global.force,
+                     force.empty() ? "With --yes, also go on after a failure" : force);
 }
 
 int runCli(const std::vector<std::string>& args, CliIo& io) {
@@ -26,11 +90,14 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
         "Questions are asked on the terminal; without one they take the safe answer (Cancel, "
         "No) unless --yes is given.",
         "quillon-cli"};
-    app.set_version_flag("--version", std::string("quillon-cli ") + QUILLON_VERSION);
+    app.set_version_flag("--version", std::string("quillon-cli ") + QUILLON_VERSION,
+                         "Print the version and exit");
+    app.set_help_flag("--help,-h", "Print this help (COMMAND --help: the command's own)");
     app.require_subcommand(1);
     app.fallthrough();
-    app.footer(
-        "Exit status: 0 on success, 1 on a failure the program reported, 2 on a usage error.");
+    app.failure_message([](const CLI::App*, const CLI::Error& e) {
+        return std::string("quillon-cli: ") + e.what() + " (quillon-cli --help tells more)\n";
+    });
 
     GlobalOptions global;
     app.add_option("--bench", global.benchDir,
@@ -40,9 +107,22 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
     app.add_option("--adapter", global.adapter,
                    "The adapter to work on, by its number in `quillon-cli adapters` (default: "
                    "the only one)")
-        ->check(CLI::NonNegativeNumber)
+        ->check(CLI::Validator(adapterNumberCheck, "", "adapter number"))
         ->type_name("N");
-    addAnswerFlags(app, global);
+    app.add_option("--color", global.colour,
+                   "Colour the reports: auto (on a terminal, unless NO_COLOR or TERM=dumb), "
+                   "always or never")
+        ->check(CLI::Validator(
+            [](const std::string& when) {
+                return when == "auto" || when == "always" || when == "never"
+                           ? std::string()
+                           : "takes auto, always or never, not '" + when + "'";
+            },
+            "", "when"))
+        ->type_name("WHEN");
+    addAnswerFlags(app, global,
+                   "With --yes, also go on after a failure; with pda set, write a group MAC "
+                   "address");
     // The flags may stand before and after the command; together they are still a contradiction.
     app.parse_complete_callback([&global]() {
         if (global.yes && global.no) {
@@ -57,8 +137,31 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
     addAdaptersCommand(app, io, global, result);
     addBenchCommands(app, io, global, result);
     addInfoCommand(app, io, result);
-    addConvertCommand(app, io, result);
+    addConvertCommand(app, io, global, result);
+    // Only the program's own help tells the environment and the exit statuses; a command's
+    // help is about that command.
+    app.footer(kFooter);
+    app.get_formatter()->label("REQUIRED", "");
+    for (CLI::App* command : app.get_subcommands({})) {
+        for (CLI::App* sub : command->get_subcommands({})) {
+            for (CLI::Option* option : sub->get_options()) {
+                if (option->get_positional()) {
+                    option->type_name("");
+                }
+            }
+        }
+        for (CLI::Option* option : command->get_options()) {
+            if (option->get_positional()) {
+                option->type_name("");
+            }
+        }
+    }
 
+    if (const std::string unknown = unknownCommand(app, args); !unknown.empty()) {
+        io.err << "quillon-cli: unknown command '" << unknown
+               << "' (quillon-cli --help lists the commands)\n";
+        return kExitUsage;
+    }
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     if (!reversed.empty()) {
         reversed.pop_back();  // the program name

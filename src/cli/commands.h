@@ -16,8 +16,10 @@ struct CliIo;
 struct GlobalOptions {
     std::string benchDir;  // --bench DIR
     int adapter = -1;      // --adapter N: the item data of the adapter to select; -1 for none
-    bool yes = false;      // --yes: every question answered OK, Yes or UPDATE
+    bool yes = false;      // --yes: every confirmation answered OK, Yes or UPDATE
     bool no = false;       // --no: every question answered Cancel or No
+    bool force = false;    // --force: go on after a failure, accept what is refused otherwise
+    std::string colour = "auto";  // --color WHEN: auto, always or never
 };
 
 // A command sets its result here when it ran.
@@ -25,11 +27,13 @@ struct CommandResult {
     int exitCode = 0;
 };
 
-// Adds --yes and --no to a command that may ask questions (they may also stand before it).
-void addAnswerFlags(CLI::App& command, GlobalOptions& global);
+// Adds --yes, --no and --force to a command that may ask questions (they may also stand
+// before it).
+// force: what --force does for the command, when more than going on after a failure.
+void addAnswerFlags(CLI::App& command, GlobalOptions& global, const std::string& force = {});
 
 void addInfoCommand(CLI::App& app, CliIo& io, CommandResult& result);
-void addConvertCommand(CLI::App& app, CliIo& io, CommandResult& result);
+void addConvertCommand(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& result);
 void addUpdateCommand(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& result);
 // versions, mac-type, driver-version, cis, rid-stress and export.
 void addCardCommands(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& result);

@@ -1,15 +1,20 @@
 // quillon-cli convert IN OUT: reads a firmware image from an S-record file or a text dump and
-// writes it in the form OUT's extension names.
+// writes it in the form OUT's extension names. An existing OUT is replaced only on yes, IN is
+// never written over, and what OUT's form cannot hold is named before it is left out.
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <ostream>
+#include <sstream>
 
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "cli/terminal_ui.h"
+#include "cli/window_session.h"
 #include "image/dump_reader.h"
 #include "image/firmware_info.h"
 #include "image/image_writer.h"
 #include "image/memory_image.h"
+#include "image/plug_list.h"
 
 namespace quillon::cli {
 namespace {
@@ -31,41 +36,124 @@ Form formOf(const std::string& path) {
     return Form::Unknown;
 }
 
-int convert(const std::string& in, const std::string& out, std::ostream& err) {
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(a, b, ec)) {
+        return true;
+    }
+    return std::filesystem::weakly_canonical(a, ec) == std::filesystem::weakly_canonical(b, ec) &&
+           !ec;
+}
+
+// What the S-records of the file carry besides data that OUT's form cannot hold, named as a
+// person knows them.
+std::vector<std::string> droppedRecords(const image::FirmwareInfo& info,
+                                        const image::PlugList& plugs,
+                                        const image::MemoryImage& image, Form outForm) {
+    std::vector<std::string> dropped;
+    // Neither writer writes information records.
+    if (info.primary.present) {
+        dropped.push_back("the primary firmware version " + image::formatVersion(info.primary));
+    }
+    if (info.station.present) {
+        dropped.push_back("the station firmware version " + image::formatVersion(info.station));
+    }
+    bool compatibility = false;
+    for (const image::ComponentRange& range : info.compatibility) {
+        compatibility = compatibility || range.present;
+    }
+    if (compatibility) {
+        dropped.push_back("the compatibility ranges");
+    }
+    if (info.platforms[0].present) {
+        dropped.push_back("the platform records");
+    }
+    if (info.buildSequence != 0) {
+        dropped.push_back("the build sequence");
+    }
+    if (outForm == Form::Dump) {
+        if (plugs.count() > 0) {
+            dropped.push_back("the " + std::to_string(plugs.count()) + " plug records");
+        }
+        if (image.hasExecutionAddress() && image.executionAddress() != 0) {
+            dropped.push_back("the execution address");
+        }
+    }
+    return dropped;
+}
+
+int convert(const std::string& in, const std::string& out, CliIo& io, const GlobalOptions& global) {
+    std::ostream& err = io.err;
     const Form inForm = formOf(in);
     const Form outForm = formOf(out);
     if (inForm == Form::Unknown) {
         err << "quillon-cli: " << in << ": not a .hex or .dmp file\n";
-        return kExitFailure;
+        return kExitUsage;
     }
     if (outForm == Form::Unknown) {
         err << "quillon-cli: " << out << ": can only write .hex or .dmp files\n";
-        return kExitFailure;
+        return kExitUsage;
+    }
+    if (sameFile(in, out)) {
+        err << "quillon-cli: " << out << ": is the file to convert; give another output file\n";
+        return kExitUsage;
     }
     image::MemoryImage image;
-    CollectingUserInterface ui;
+    image::FirmwareInfo info;
+    image::PlugList plugs;
+    CollectingUserInterface reader;
     std::uint16_t lines = 0;
+    std::ostringstream dumpError;
     if (inForm == Form::SRecords) {
-        image::FirmwareInfo info;
-        lines = info.readFile(in, &image, nullptr, ui);
+        lines = info.readFile(in, &image, &plugs, reader);
     } else {
-        lines = image::readDumpFile(in, image);
+        lines = image::readDumpFile(in, image, &dumpError);
     }
     if (lines == 0) {
-        err << "quillon-cli: " << in << ": cannot be read"
-            << (ui.firstText().empty() ? std::string(" (QUILLON_LOG=- tells why)")
-                                       : ": " + ui.firstText())
-            << '\n';
+        std::string reason = reader.readerReason();
+        if (reason.empty()) {
+            reason = reader.firstText();
+        }
+        const std::string said = dumpError.str();
+        if (reason.empty() && !said.empty()) {
+            reason = "Line 0x" + said.substr(said.rfind(' ') + 1) + ": Not a dump line.";
+        }
+        std::error_code ec;
+        if (reason.empty()) {
+            reason = std::filesystem::is_regular_file(in, ec) ? "Not a valid text dump."
+                                                              : "No such file.";
+        }
+        err << "quillon-cli: " << in << ": " << reason << '\n';
         return kExitFailure;
     }
     if (image.rangeCount() == 0) {
         err << "quillon-cli: " << in << ": holds no image data\n";
         return kExitFailure;
     }
+    // Replacing a file is the person's to confirm, as in a save dialog.
+    ui::FileDialogRequest request;
+    request.kind = ui::FileDialogRequest::Kind::Save;
+    request.confirmOverwrite = true;
+    TerminalOptions options = terminalOptions(io, global);
+    options.dialogFile = out;
+    TerminalUserInterface asking(io, options);
+    if (!asking.fileDialog(request)) {
+        err << "quillon-cli: " << out << ": not replaced\n";
+        return kExitFailure;
+    }
+    const std::vector<std::string> dropped = droppedRecords(info, plugs, image, outForm);
+    if (!dropped.empty()) {
+        err << "quillon-cli: warning: " << out << " cannot hold ";
+        for (std::size_t i = 0; i < dropped.size(); ++i) {
+            err << (i == 0 ? "" : i + 1 == dropped.size() ? " and " : ", ") << dropped[i];
+        }
+        err << " of " << in << "; they are left out\n";
+    }
     image.rewind();
-    const std::uint16_t written = outForm == Form::SRecords
-                                      ? image::writeHexFile(out, image, nullptr)
-                                      : image::writeDumpFile(out, image);
+    const std::uint16_t written =
+        outForm == Form::SRecords
+            ? image::writeHexFile(out, image, plugs.count() > 0 ? &plugs : nullptr)
+            : image::writeDumpFile(out, image);
     if (written == 0) {
         err << "quillon-cli: " << out << ": cannot be written\n";
         return kExitFailure;
@@ -75,14 +163,16 @@ int convert(const std::string& in, const std::string& out, std::ostream& err) {
 
 }  // namespace
 
-void addConvertCommand(CLI::App& app, CliIo& io, CommandResult& result) {
+void addConvertCommand(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& result) {
     auto* command = app.add_subcommand(
         "convert", "Convert a firmware image between S-records (.hex) and a text dump (.dmp)");
     auto in = std::make_shared<std::string>();
     auto out = std::make_shared<std::string>();
     command->add_option("IN", *in, "Image to read (.hex or .dmp)")->required();
     command->add_option("OUT", *out, "File to write (.hex or .dmp, by its extension)")->required();
-    command->callback([&io, &result, in, out]() { result.exitCode = convert(*in, *out, io.err); });
+    addAnswerFlags(*command, global);
+    command->callback(
+        [&io, &global, &result, in, out]() { result.exitCode = convert(*in, *out, io, global); });
 }
 
 }  // namespace quillon::cli

@@ -23,7 +23,8 @@ void addInfoCommand(CLI::App& app, CliIo& io, CommandResult& result) {
         TerminalUserInterface ui(io, false);
         const ui::MessageBox box = update::fileInfoBox(items, ui);
         io.out << box.text << '\n';
-        result.exitCode = kExitSuccess;
+        // Why a file could not be read went to standard error as it was found.
+        result.exitCode = ui.unreadFiles().empty() ? kExitSuccess : kExitFailure;
     });
 }
 

@@ -7,6 +7,7 @@
 #include "cli/terminal_ui.h"
 #include "cli/window_session.h"
 #include "commands/pda_settings_dialog.h"
+#include "pda/pda_text.h"
 #include "ui/main_window_view.h"
 
 namespace quillon::cli {
@@ -23,14 +24,37 @@ bool boxStartsWith(const TerminalUserInterface& shown, const std::string& captio
     return false;
 }
 
-CLI::Validator maxLength(std::size_t limit) {
-    return CLI::Validator(
-        [limit](const std::string& text) {
-            return text.size() <= limit
-                       ? std::string()
-                       : "at most " + std::to_string(limit) + " characters fit the dialog";
-        },
-        "", "length");
+// A MAC address the PDA can take: six bytes in hex, with or without separators.
+std::string macCheck(const std::string& text) {
+    if (text.size() > pda::PdaSettingsDialog::kMacTextLimit || !pda::parseMac(text)) {
+        return "'" + text + "' is not a MAC address (six bytes in hex, e.g. 00-02-B3-AB-CD-EF)";
+    }
+    return {};
+}
+
+// A serial number the PDA can take: 1 to 12 printable ASCII characters.
+std::string serialCheck(const std::string& text) {
+    constexpr std::size_t limit = pda::PdaSettingsDialog::kSerialTextLimit;
+    if (text.empty()) {
+        return "the serial number may not be empty";
+    }
+    for (const char c : text) {
+        if (c < 0x20 || c > 0x7E) {
+            return "the serial number takes ASCII letters, digits and signs only";
+        }
+    }
+    if (text.size() > limit) {
+        return "the serial number takes at most " + std::to_string(limit) + " characters, not " +
+               std::to_string(text.size());
+    }
+    return {};
+}
+
+// A group address (multicast or broadcast) has the lowest bit of its first byte set; no card
+// may send from one.
+bool isGroupAddress(const std::string& text) {
+    const auto words = pda::parseMac(text);
+    return words && ((*words)[0] & 0x01) != 0;
 }
 
 }  // namespace
@@ -103,14 +127,27 @@ void addPdaCommands(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResu
         "set",
         "Change the MAC address and serial number in the card's PDA and write it to the card");
     auto settings = std::make_shared<PdaSettingsInput>();
-    set->add_option("--mac", settings->mac, "MAC address, e.g. 00-02-B3-AB-CD-EF")
-        ->check(maxLength(pda::PdaSettingsDialog::kMacTextLimit));
-    set->add_option("--serial", settings->serial, "Serial number")
-        ->check(maxLength(pda::PdaSettingsDialog::kSerialTextLimit));
+    set->add_option("--mac", settings->mac,
+                    "New MAC address, e.g. 00-02-B3-AB-CD-EF (a group address needs --force)")
+        ->check(CLI::Validator(macCheck, "", "mac"))
+        ->type_name("MAC");
+    set->add_option("--serial", settings->serial, "New serial number: 1 to 12 ASCII characters")
+        ->check(CLI::Validator(serialCheck, "", "serial"))
+        ->type_name("TEXT");
     set->add_flag("--keep-case", settings->keepCase,
                   "Keep the serial number's letters as given (default: upper case)");
-    addAnswerFlags(*set, global);
+    addAnswerFlags(*set, global,
+                   "Write a group (multicast or broadcast) MAC address; with --yes, also go on "
+                   "after a failure");
     set->callback([&io, &global, &result, settings]() {
+        if (!settings->mac && !settings->serial) {
+            throw CLI::ValidationError("pda set: give --mac, --serial or both");
+        }
+        if (settings->mac && isGroupAddress(*settings->mac) && !global.force) {
+            throw CLI::ValidationError("--mac: " + *settings->mac +
+                                       " is a group (multicast or broadcast) address, which no "
+                                       "card may send from; --force writes it all the same");
+        }
         TerminalOptions options = terminalOptions(io, global);
         options.pdaSettings = *settings;
         TerminalUserInterface ui(io, options);

@@ -1,6 +1,7 @@
 #include "cli/terminal_progress.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <ostream>
 
 namespace quillon::cli {
@@ -21,6 +22,21 @@ int percentOf(int low, int high, int position) {
     return static_cast<int>(std::clamp(done * 100 / span, 0LL, 100LL));
 }
 
+std::string sizeText(std::uint64_t bytes) {
+    if (bytes < 1024) {
+        return std::to_string(bytes) + " bytes";
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f KiB", static_cast<double>(bytes) / 1024.0);
+    return text;
+}
+
+std::string secondsText(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f s", seconds);
+    return text;
+}
+
 }  // namespace
 
 void ProgressLine::breakLine() {
@@ -31,10 +47,41 @@ void ProgressLine::breakLine() {
 }
 
 TerminalProgressWindow::TerminalProgressWindow(std::ostream& err, bool terminal, ProgressLine& line)
-    : err_(err), terminal_(terminal), line_(line) {}
+    : err_(err), terminal_(terminal), line_(line) {
+    line_.addWindow(1);
+}
 
 TerminalProgressWindow::~TerminalProgressWindow() {
     end();
+    line_.addWindow(-1);
+}
+
+std::string TerminalProgressWindow::subject() const {
+    const ui::ProgressItem& shown = item();
+    if (shown.name.empty()) {
+        return text_;
+    }
+    return shown.name + ", image " + std::to_string(shown.number) + " of " +
+           std::to_string(shown.count) + ", " + sizeText(shown.bytes);
+}
+
+double TerminalProgressWindow::secondsSinceStart() const {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+}
+
+std::string TerminalProgressWindow::rateText() const {
+    const double seconds = secondsSinceStart();
+    const std::uint64_t bytes = item().bytes;
+    if (bytes == 0 || !rangeSet_ || high_ <= low_ || position_ <= low_ || seconds < 0.25) {
+        return {};
+    }
+    const double fraction =
+        std::clamp(static_cast<double>(position_ - low_) / (high_ - low_), 0.0, 1.0);
+    const double rate = fraction * static_cast<double>(bytes) / seconds;
+    const double left = fraction >= 1.0 ? 0.0 : seconds * (1.0 - fraction) / fraction;
+    char text[64];
+    std::snprintf(text, sizeof text, ", %.1f KiB/s, %.0f s left", rate / 1024.0, left);
+    return text;
 }
 
 std::string TerminalProgressWindow::barText(int low, int high, int position, int width) {
@@ -56,7 +103,7 @@ void TerminalProgressWindow::paintText(const std::string& text) {
     ended_ = false;
     if (terminal_) {
         draw(false);
-    } else if (!started_) {
+    } else if (!started_ && item().name.empty()) {
         err_ << text_ << '\n' << std::flush;
         started_ = true;
     }
@@ -93,9 +140,9 @@ void TerminalProgressWindow::draw(bool force) {
     if (!force && !fresh && barPart == lastBar_ && now - lastDraw_ < kRedrawInterval) {
         return;
     }
-    err_ << "\r\x1b[K" << text_;
+    err_ << "\r\x1b[K" << subject();
     if (rangeSet_) {
-        err_ << ' ' << barPart;
+        err_ << ' ' << barPart << rateText();
     }
     err_ << std::flush;
     line_.setOpen(true);
@@ -109,11 +156,26 @@ void TerminalProgressWindow::end() {
         return;
     }
     ended_ = true;
+    const std::string time = secondsText(secondsSinceStart());
+    const std::string ending = outcome() == Outcome::Succeeded ? ": written in " + time
+                               : outcome() == Outcome::Failed
+                                   ? ": FAILED after " + time
+                                   : ": " + std::to_string(percent()) + "% in " + time;
     if (terminal_) {
-        if (line_.open()) {
+        if (line_.open() && !item().name.empty()) {
+            // The bar's last state, then how the image ended instead of the rate.
+            err_ << "\r\x1b[K" << subject() << ' ' << barText(low_, high_, position_, kBarWidth)
+                 << ending;
+            line_.breakLine();
+        } else if (line_.open()) {
             draw(true);  // the last state, which throttling may have held back
             line_.breakLine();
         }
+        return;
+    }
+    if (!item().name.empty()) {
+        // One line per image: what it was, how it ended and how long it took.
+        err_ << subject() << ending << '\n' << std::flush;
         return;
     }
     if (started_ && rangeSet_) {

@@ -1,6 +1,8 @@
 // The progress window of the terminal: a line on standard error. On a terminal it is redrawn
 // in place as a bar; otherwise it prints at most a line when the operation starts and one when
-// it ends, so that logs stay readable.
+// it ends, so that logs stay readable. An image of an update is named on the line, with its
+// place among the images, its size and, on a terminal, the rate and the time left; without a
+// terminal it gets one line when it ends, with its outcome and the time it took.
 #pragma once
 
 #include <chrono>
@@ -20,10 +22,14 @@ class ProgressLine {
     bool open() const { return open_; }
     void setOpen(bool open) { open_ = open; }
     void breakLine();
+    // The number of progress windows that exist; while one does, an operation is under way.
+    int windows() const { return windows_; }
+    void addWindow(int change) { windows_ += change; }
 
   private:
     std::ostream& err_;
     bool open_ = false;
+    int windows_ = 0;
 };
 
 class TerminalProgressWindow : public ui::ProgressWindow {
@@ -56,6 +62,12 @@ class TerminalProgressWindow : public ui::ProgressWindow {
     };
 
     int percent() const;
+    // The item's name, place and size ("station-1.8.0.hex, image 2 of 3, 24 KiB"), or the
+    // window's text when it works on no item.
+    std::string subject() const;
+    // ", 12.0 KiB/s, 3 s left" once the rate can be told, else empty.
+    std::string rateText() const;
+    double secondsSinceStart() const;
     // Redraws the line on a terminal when it changed. A change of the text alone waits until
     // the last draw is a little while ago, unless force is set.
     void draw(bool force);
@@ -75,6 +87,7 @@ class TerminalProgressWindow : public ui::ProgressWindow {
     std::string lastText_;
     std::string lastBar_;
     std::chrono::steady_clock::time_point lastDraw_{};
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
 }  // namespace quillon::cli

@@ -1,5 +1,6 @@
 #include "cli/terminal_ui.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <istream>
 #include <ostream>
@@ -88,8 +89,29 @@ std::string boxCaption(const ui::MessageBox& box) {
     return box.owner == ui::Owner::MainWindow ? kApplicationName : kDefaultCaption;
 }
 
-bool useColour(const CliIo& io) {
-    return io.outIsTerminal && io.env("NO_COLOR").empty();
+bool useColour(const CliIo& io, const std::string& when) {
+    if (when == "always") {
+        return true;
+    }
+    if (when == "never") {
+        return false;
+    }
+    return io.outIsTerminal && io.env("NO_COLOR").empty() && io.env("TERM") != "dumb";
+}
+
+std::optional<bool> parseAnswer(const std::string& line) {
+    const std::size_t first = line.find_first_not_of(" \t\r");
+    const std::size_t last = line.find_last_not_of(" \t\r");
+    const std::string word = first == std::string::npos
+                                 ? std::string()
+                                 : lowerCase(line.substr(first, last - first + 1));
+    if (word == "y" || word == "yes" || word == "o" || word == "ok") {
+        return true;
+    }
+    if (word == "n" || word == "no" || word == "c" || word == "cancel") {
+        return false;
+    }
+    return std::nullopt;
 }
 
 TerminalUserInterface::TerminalUserInterface(CliIo& io, TerminalOptions options)
@@ -137,37 +159,50 @@ ui::Answer TerminalUserInterface::messageBox(const ui::MessageBox& box) {
     progressLine_.breakLine();
     const std::string caption = boxCaption(box);
     boxes_.push_back({caption, box.text});
-    // Captions such as "MAC ID:" carry their own colon.
+    // Captions such as "MAC ID:" carry their own colon, and a text may begin with its caption
+    // ("MAC ID: 2"); the line then reads as the text alone.
     const bool ownColon = !caption.empty() && caption.back() == ':';
-    io_.out << caption << (ownColon ? " " : ": ") << box.text << '\n';
+    if (ownColon && box.text.rfind(caption, 0) == 0) {
+        io_.out << box.text << '\n';
+    } else {
+        io_.out << caption << (ownColon ? " " : ": ") << box.text << '\n';
+    }
     if (!isQuestion(box)) {
         return ui::Answer::Ok;
     }
     const bool yesNo = box.buttons == ui::Buttons::YesNo;
+    const std::string safe = yesNo ? "no" : "cancel";
     if (options_.answers == AnswerPolicy::Yes) {
-        io_.out << (yesNo ? "(yes)" : "(ok)") << '\n';
-        return positiveAnswer(box);
-    }
-    if (options_.answers == AnswerPolicy::No || !io_.inIsTerminal) {
-        io_.out << (yesNo ? "(no)" : "(cancel)") << '\n';
+        if (box.question == ui::Question::Confirmation || options_.force) {
+            io_.out << (yesNo ? "(yes)" : "(ok)") << '\n';
+            return positiveAnswer(box);
+        }
+        // --yes confirms what the person asked for; going on after a failure needs --force.
+        io_.out << '(' << safe << ": --yes does not go on after a failure; --force does)\n";
         return safeAnswer(box);
     }
+    if (options_.answers == AnswerPolicy::No || !io_.inIsTerminal) {
+        io_.out << '(' << safe << ")\n";
+        return safeAnswer(box);
+    }
+    const std::optional<bool> answer = readAnswer(yesNo ? "[y]es or [n]o? " : "[o]k or [c]ancel? ");
+    if (!answer || !*answer) {
+        return safeAnswer(box);
+    }
+    return positiveAnswer(box);
+}
+
+std::optional<bool> TerminalUserInterface::readAnswer(const std::string& prompt) {
     for (;;) {
-        io_.out << (yesNo ? "[y]es or [n]o? " : "[o]k or [c]ancel? ") << std::flush;
+        io_.out << prompt << std::flush;
         std::string line;
         if (!std::getline(io_.in, line)) {
             io_.out << '\n';
-            return safeAnswer(box);
+            return std::nullopt;
         }
-        const char c = line.empty() ? '\0' : static_cast<char>(line[0] | 0x20);
-        if (yesNo && c == 'y')
-            return ui::Answer::Yes;
-        if (yesNo && c == 'n')
-            return ui::Answer::No;
-        if (!yesNo && c == 'o')
-            return ui::Answer::Ok;
-        if (!yesNo && c == 'c')
-            return ui::Answer::Cancel;
+        if (const std::optional<bool> answer = parseAnswer(line)) {
+            return answer;
+        }
     }
 }
 
@@ -193,7 +228,8 @@ std::optional<ui::FileDialogResult> TerminalUserInterface::fileDialog(
         std::filesystem::exists(path, ec)) {
         const ui::Answer answer =
             messageBox({path + " already exists.\nDo you want to replace it?", "Confirm Save As",
-                        ui::Owner::MainWindow, ui::Buttons::YesNo, ui::Icon::Warning});
+                        ui::Owner::MainWindow, ui::Buttons::YesNo, ui::Icon::Warning,
+                        ui::Question::Confirmation});
         if (answer != ui::Answer::Yes) {
             return std::nullopt;
         }
@@ -205,22 +241,15 @@ std::optional<ui::FileDialogResult> TerminalUserInterface::fileDialog(
 }
 
 bool TerminalUserInterface::askYesNo(const std::string& prompt) {
-    io_.out << prompt << ' ' << std::flush;
     if (options_.answers == AnswerPolicy::Yes) {
-        io_.out << "yes\n";
+        io_.out << prompt << " yes\n";
         return true;
     }
     if (options_.answers == AnswerPolicy::No || !io_.inIsTerminal) {
-        io_.out << "no\n";
+        io_.out << prompt << " no\n";
         return false;
     }
-    std::string line;
-    if (!std::getline(io_.in, line)) {
-        io_.out << '\n';
-        return false;
-    }
-    const std::string answer = lowerCase(line);
-    return answer == "y" || answer == "yes";
+    return readAnswer(prompt + ' ').value_or(false);
 }
 
 bool TerminalUserInterface::showReport(const ui::ReportRequest& request) {
@@ -277,13 +306,37 @@ bool TerminalUserInterface::runPdaSettingsDialog(pda::PdaSettingsDialog& dialog)
 }
 
 void TerminalUserInterface::pushMainWindow(const ui::MainWindowView& view) {
-    // The window's status line, printed when it changes to say something new.
+    // The window's status line, printed when it changes to say something new. While a progress
+    // window is up the status tells how one step went, which the progress line says already;
+    // the operation's outcome follows in a box.
     if (view.statusText != lastStatus_) {
         lastStatus_ = view.statusText;
-        if (!lastStatus_.empty()) {
+        if (!lastStatus_.empty() && progressLine_.windows() == 0) {
             progressLine_.breakLine();
             io_.out << "Status: " << lastStatus_ << '\n';
         }
+    }
+}
+
+void TerminalUserInterface::fileNotRead(const std::string& path, const std::string& reason) {
+    // A file may be read more than once in a run (to queue it, then to load it); the reason is
+    // told once.
+    const std::string told = path + '\n' + reason;
+    if (std::find(toldReasons_.begin(), toldReasons_.end(), told) != toldReasons_.end()) {
+        return;
+    }
+    toldReasons_.push_back(told);
+    if (std::find(unreadFiles_.begin(), unreadFiles_.end(), path) == unreadFiles_.end()) {
+        unreadFiles_.push_back(path);
+    }
+    progressLine_.breakLine();
+    io_.out << std::flush;
+    io_.err << "quillon-cli: " << path << ": " << reason << '\n' << std::flush;
+}
+
+void CollectingUserInterface::fileNotRead(const std::string&, const std::string& reason) {
+    if (readerReason_.empty()) {
+        readerReason_ = reason;
     }
 }
 

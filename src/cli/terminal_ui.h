@@ -1,9 +1,10 @@
 // The terminal's way of speaking to a person. Each message box is printed as its caption, ": "
 // and its text (a caption that ends in a colon is followed by a blank only). A question is asked on
 // the terminal when standard input is one; otherwise it takes the safe answer (Cancel, No) unless
-// the person said --yes beforehand. Reports are printed in colour on a terminal, file dialogs are
-// answered with the file named on the command line, and the progress window draws a bar on standard
-// error.
+// the person said --yes beforehand. --yes answers confirmations only: a question asked after a
+// failure takes the safe answer unless --force is given too. Reports are printed in colour on a
+// terminal, file dialogs are answered with the file named on the command line, and the progress
+// window draws a bar on standard error.
 //
 // The terminal keeps a record of what it showed, so that a command can tell from it whether it
 // succeeded (the core's commands report their outcome to the person, not to the caller).
@@ -28,9 +29,13 @@ std::string boxCaption(const ui::MessageBox& box);
 // How questions are answered when nobody is asked.
 enum class AnswerPolicy {
     Ask,  // ask on the terminal; without one, take the safe answer
-    Yes,  // --yes: OK, Yes, UPDATE
+    Yes,  // --yes: OK, Yes, UPDATE to confirmations
     No,   // --no: Cancel, No
 };
+
+// A typed answer to any of the terminal's questions: true for y, yes, o, ok; false for n, no,
+// c, cancel (in any letter case, blanks around ignored); none for anything else.
+std::optional<bool> parseAnswer(const std::string& line);
 
 // What the "View / Modify PDA Settings" dialog is filled with.
 struct PdaSettingsInput {
@@ -41,14 +46,16 @@ struct PdaSettingsInput {
 
 struct TerminalOptions {
     AnswerPolicy answers = AnswerPolicy::Ask;
+    bool force = false;   // --force: with --yes, go on after a failure too
     bool colour = false;  // ANSI colours in reports
     // The file a file dialog answers with; none cancels every file dialog.
     std::optional<std::string> dialogFile;
     PdaSettingsInput pdaSettings;
 };
 
-// The colour decision: ANSI colours only on a terminal, and never when NO_COLOR is set.
-bool useColour(const CliIo& io);
+// The colour decision for --color WHEN (auto, always or never): with auto, ANSI colours only
+// on a terminal that is not TERM=dumb, and never when NO_COLOR is set.
+bool useColour(const CliIo& io, const std::string& when = "auto");
 
 class TerminalUserInterface : public ui::UserInterface {
   public:
@@ -77,6 +84,7 @@ class TerminalUserInterface : public ui::UserInterface {
 
     // The person stopped the card writes with a second interrupt.
     bool stopped() const { return stopped_; }
+    void fileNotRead(const std::string& path, const std::string& reason) override;
 
     // What was shown, in order.
     const std::vector<ShownBox>& boxes() const { return boxes_; }
@@ -87,10 +95,14 @@ class TerminalUserInterface : public ui::UserInterface {
     std::optional<std::size_t> boxesBeforeFileChosen() const { return boxesBeforeFileChosen_; }
     // The PDA settings dialog was closed without confirming (a MAC address it refused).
     bool pdaSettingsRejected() const { return pdaSettingsRejected_; }
+    // The files a reader could not read, each named once.
+    const std::vector<std::string>& unreadFiles() const { return unreadFiles_; }
 
   private:
     // A yes-or-no question on the terminal, answered by the policy when nobody is asked.
     bool askYesNo(const std::string& prompt);
+    // Reads answers until one is understood; none at the end of the input.
+    std::optional<bool> readAnswer(const std::string& prompt);
 
     CliIo& io_;
     TerminalOptions options_;
@@ -102,16 +114,22 @@ class TerminalUserInterface : public ui::UserInterface {
     std::string lastStatus_;
     std::unique_ptr<InterruptHold> interruptHold_;
     bool stopped_ = false;
+    std::vector<std::string> unreadFiles_;
+    std::vector<std::string> toldReasons_;
 };
 
 // Keeps the boxes instead of showing them, for commands that report a failure in one line.
 class CollectingUserInterface : public ui::UserInterface {
   public:
     ui::Answer messageBox(const ui::MessageBox& box) override;
+    void fileNotRead(const std::string& path, const std::string& reason) override;
     const std::string& firstText() const { return firstText_; }
+    // Why a reader refused the file, or empty.
+    const std::string& readerReason() const { return readerReason_; }
 
   private:
     std::string firstText_;
+    std::string readerReason_;
 };
 
 }  // namespace quillon::cli

@@ -2,34 +2,113 @@
 // of its command line, then "Continue" runs: the checks, the coloured report, the question, and
 // on UPDATE the programming under a progress bar.
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <memory>
+#include <ostream>
 
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "cli/terminal_ui.h"
 #include "cli/window_session.h"
 #include "ui/main_window_view.h"
+#include "update/update_file_list.h"
 
 namespace quillon::cli {
+
+namespace {
+
+// The update refuses to start with more queued files than this.
+constexpr int kUpdateFileLimit = 9;
+
+int indexOf(const update::UpdateFileList& list, const std::string& path) {
+    for (int i = 0; i < list.count(); ++i) {
+        if (list.pathAt(i) == path) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// Whether a queued file of kind later pushes a file of kind earlier out of the queue.
+bool replaces(int later, int earlier) {
+    using namespace update;
+    switch (earlier) {
+        case PrimaryFirmware:
+            return later == PrimaryFirmware || later == PrimaryAndStation;
+        case StationFirmware:
+            return later == StationFirmware || later == PrimaryAndStation;
+        case PrimaryAndStation:
+            return later == PrimaryFirmware || later == StationFirmware ||
+                   later == PrimaryAndStation;
+        case CisImage:
+            return later == CisImage;
+        default:
+            return false;
+    }
+}
+
+// Names on standard error every file of the command line the queue did not keep, and why: a
+// directory is never queued, and a later file of the same kind replaces an earlier one.
+void tellUnqueued(CliIo& io, const std::vector<std::string>& files,
+                  const update::UpdateFileList& queued) {
+    const auto isQueued = [&queued](const std::string& path) { return indexOf(queued, path) >= 0; };
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::string& path = files[i];
+        if (isQueued(path)) {
+            continue;
+        }
+        std::error_code ec;
+        if (std::filesystem::is_directory(path, ec)) {
+            io.err << "quillon-cli: " << path << ": a directory; not queued\n";
+            continue;
+        }
+        // The file that took its place: a later queued one of a kind that replaces this kind.
+        update::UpdateFileList probe;
+        CollectingUserInterface silent;
+        probe.addFile(path, silent);
+        const int type = probe.typeAt(0);
+        std::string replacement;
+        for (std::size_t later = i + 1; later < files.size(); ++later) {
+            const int laterType = queued.typeAt(indexOf(queued, files[later]));
+            if (laterType >= 0 && replaces(laterType, type)) {
+                replacement = files[later];
+            }
+        }
+        io.err << "quillon-cli: " << path << ": not queued";
+        if (!replacement.empty()) {
+            io.err << "; " << replacement << " replaces it (one file of each kind is kept)";
+        }
+        io.err << '\n';
+    }
+    if (queued.count() > kUpdateFileLimit) {
+        io.err << "quillon-cli: " << queued.count() << " files queued; an update takes at most "
+               << kUpdateFileLimit << '\n';
+    }
+}
+
+}  // namespace
 
 void addUpdateCommand(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& result) {
     auto* command = app.add_subcommand(
         "update",
-        "Update the card from firmware (.hex) and production-data (.pda) files: check them, "
-        "show the report, and on UPDATE program them");
+        "Check firmware (.hex) and production-data (.pda) files against the card, show the "
+        "report, and on UPDATE program them");
     auto files = std::make_shared<std::vector<std::string>>();
-    command->add_option("FILE", *files, "Files to queue, as the window's file list takes them")
+    command
+        ->add_option("FILE", *files,
+                     "Files to program; of the firmware files one of each kind (primary, "
+                     "station, CIS) is kept, the last named")
         ->required();
     addAnswerFlags(*command, global);
     command->callback([&io, &global, &result, files]() {
         TerminalUserInterface ui(io, terminalOptions(io, global));
-        result.exitCode = runWindowCommand(io, global, ui, *files, ui::kCmdContinue,
-                                           [](const TerminalUserInterface& shown) {
-                                               // The update tells its success in one box only;
-                                               // every other ending, a cancelled report included,
-                                               // leaves the card as it was or half-written.
-                                               return shown.hasBox("Update Complete");
-                                           });
+        const bool ran = runOnMainWindow(io, global, ui, *files, [&](app::MainWindow& window) {
+            tellUnqueued(io, *files, window.fileList());
+            window.onCommand(ui::kCmdContinue);
+        });
+        // The update tells its success in one box only; every other ending, a cancelled report
+        // included, leaves the card as it was or half-written.
+        result.exitCode = ran && ui.hasBox("Update Complete") ? kExitSuccess : kExitFailure;
         if (ui.stopped()) {
             result.exitCode = kExitInterrupted;
         }

@@ -87,6 +87,14 @@ std::unique_ptr<sim::SimulatedBench> openBench(CliIo& io, const GlobalOptions& g
     if (folder.empty()) {
         return nullptr;
     }
+    // Only the default location is made on first use: a named folder that is not there is
+    // more likely a typing error than a wish for a new bench.
+    std::error_code ec;
+    if (!global.benchDir.empty() && !std::filesystem::is_directory(folder, ec)) {
+        io.err << "quillon-cli: " << folder
+               << ": no such bench folder (quillon-cli --bench DIR bench init makes one)\n";
+        return nullptr;
+    }
     // Opening may compact a card's journal: no process rewrites the files another one holds.
     if (!lock.acquire(folder, io.lockWait, io.err)) {
         return nullptr;
@@ -104,7 +112,8 @@ TerminalOptions terminalOptions(const CliIo& io, const GlobalOptions& global) {
     options.answers = global.yes  ? AnswerPolicy::Yes
                       : global.no ? AnswerPolicy::No
                                   : AnswerPolicy::Ask;
-    options.colour = useColour(io);
+    options.force = global.force;
+    options.colour = useColour(io, global.colour);
     return options;
 }
 

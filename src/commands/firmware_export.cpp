@@ -77,6 +77,7 @@ void exportFirmwareImage(ui::CommandHost& host, card::AdapterSession& session,
     warning.owner = ui::Owner::MainWindow;
     warning.buttons = ui::Buttons::OkCancel;
     warning.icon = ui::Icon::Question;
+    warning.question = ui::Question::Confirmation;
     if (ui.messageBox(warning) != ui::Answer::Ok) {
         return;
     }

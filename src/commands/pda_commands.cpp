@@ -126,6 +126,7 @@ void clearPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pd
     question.caption = "Warning:";
     question.owner = ui::Owner::MainWindow;
     question.buttons = ui::Buttons::OkCancel;
+    question.question = ui::Question::Confirmation;
     if (ui.messageBox(question) == ui::Answer::Ok) {
         if (host.ensureAdapterOpen(true)) {
             // Clearing is the one write allowed over a PDA that did not read; there is then
@@ -225,6 +226,7 @@ void restorePda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& 
     question.caption = "Warning:";
     question.owner = ui::Owner::MainWindow;
     question.buttons = ui::Buttons::OkCancel;
+    question.question = ui::Question::Confirmation;
     if (ui.messageBox(question) != ui::Answer::Ok) {
         host.refreshControls();
         return;

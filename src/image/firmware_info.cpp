@@ -10,6 +10,7 @@ void FirmwareInfo::clear() {
         slot.present = false;
     }
     buildSequence = 0;
+    refusal_.clear();
     for (PlatformEntry& slot : platforms) {
         slot.present = false;
     }

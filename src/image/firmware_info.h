@@ -94,8 +94,15 @@ class FirmwareInfo {
     // listed; otherwise the text ends with a line saying there is no information.
     bool listCompatibility(std::string& text) const;
 
+    // Why the last read refused the file ("Line 200: Checksum failed."), or empty. readFile
+    // also tells the person through UserInterface::fileNotRead.
+    const std::string& refusal() const { return refusal_; }
+    void noteRefusal(unsigned lineNumber, std::string_view reason);
+
   private:
     int applyInformation(std::span<const std::uint8_t> data, unsigned lineNumber);
+
+    std::string refusal_;
 };
 
 // major.minor.variant, in decimal.

@@ -2,9 +2,11 @@
 #include "image/srec_reader.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <system_error>
 
 #include "base/log.h"
 #include "image/firmware_info.h"
@@ -64,11 +66,13 @@ std::uint16_t readLines(FirmwareInfo& info, Lines& lines, MemoryImage* image, Pl
     }
     if (lines.failed()) {
         writeLog("Error: Line %u: File could not be read.\n", unsigned{lineCount});
+        info.noteRefusal(lineCount, "File could not be read.");
         return 0;
     }
     if (image != nullptr && !image->hasExecutionAddress()) {
         writeLog("Error: Line %u: End reached without an execution address record.\n",
                  unsigned{lineCount});
+        info.noteRefusal(lineCount, "End reached without an execution address record.");
         return 0;
     }
     return lineCount;
@@ -94,11 +98,17 @@ std::uint16_t FirmwareInfo::readFile(const std::string& path, MemoryImage* image
     }
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) {
+        const int error = errno;
         writeLog("File not found. ");
+        ui.fileNotRead(path, std::generic_category().message(error) + ".");
         return 0;
     }
     FileLineSource lines(file.get(), kSrecLinePiece);
-    return readLines(*this, lines, image, plugs, ui);
+    const std::uint16_t read = readLines(*this, lines, image, plugs, ui);
+    if (read == 0 && !refusal_.empty()) {
+        ui.fileNotRead(path, refusal_);
+    }
+    return read;
 }
 
 std::uint16_t FirmwareInfo::readSrecText(std::string_view text, MemoryImage* image, PlugList* plugs,
@@ -122,10 +132,12 @@ int FirmwareInfo::parseRecord(MemoryImage* image, PlugList* plugs, std::string_v
     }
     if (bad != 0) {
         writeLog("Error: Line %u: Bad character found. Cannot process file.\n", number);
+        noteRefusal(number, "Bad character found.");
         return kRecordRefused;
     }
     if (line.empty() || line[0] != 'S') {
         writeLog("Error: Line %u: record does not begin with 'S'\n", number);
+        noteRefusal(number, "Record does not begin with 'S'.");
         return kRecordRefused;
     }
 
@@ -161,6 +173,7 @@ int FirmwareInfo::parseRecord(MemoryImage* image, PlugList* plugs, std::string_v
             break;
         default:
             writeLog("ERROR: Line %u: record type invalid or unsupported.\n", number);
+            noteRefusal(number, "Record type invalid or unsupported.");
             return kRecordRefused;
     }
 
@@ -177,6 +190,7 @@ int FirmwareInfo::parseRecord(MemoryImage* image, PlugList* plugs, std::string_v
     }
     if (!lengthOk) {
         writeLog("ERROR: Line %u: line length invalid.\n", number);
+        noteRefusal(number, "Line length invalid.");
         return kRecordRefused;
     }
 
@@ -192,6 +206,7 @@ int FirmwareInfo::parseRecord(MemoryImage* image, PlugList* plugs, std::string_v
     }
     if ((sum & 0xFF) != 0xFF) {
         writeLog("ERROR: Line %u: Checksum failed.\n", number);
+        noteRefusal(number, "Checksum failed.");
         return kRecordRefused;
     }
     if (kind == Kind::Ignored) {
@@ -211,6 +226,7 @@ int FirmwareInfo::parseRecord(MemoryImage* image, PlugList* plugs, std::string_v
             image->setExecutionAddress(address);
         } else if (image->executionAddress() != address) {
             writeLog("ERROR: Line %u: 2nd execution address found!\n", number);
+            noteRefusal(number, "A second execution address found.");
             return kRecordRefused;
         }
         return kRecordTermination;
@@ -223,6 +239,7 @@ int FirmwareInfo::parseRecord(MemoryImage* image, PlugList* plugs, std::string_v
             // The image is full (or memory ran out): the person must know why the file is
             // refused, but one oversized file is no reason to end the program.
             tellAllocationFailure(ui);
+            noteRefusal(number, "The image does not fit in memory.");
             return kRecordRefused;
         }
         return kRecordData;
@@ -231,6 +248,7 @@ int FirmwareInfo::parseRecord(MemoryImage* image, PlugList* plugs, std::string_v
         // Both carry three 32-bit values; a shorter record has no defined meaning.
         if (data.size() < kPlugRecordBytes) {
             writeLog("Line %u: Invalid record format. \n", number);
+            noteRefusal(number, "Invalid record format.");
             return kRecordRefused;
         }
         const std::uint32_t first = littleEndian32(data.data());
@@ -255,6 +273,7 @@ int FirmwareInfo::parseRecord(MemoryImage* image, PlugList* plugs, std::string_v
         return applyInformation(data, number);
     }
     writeLog("Line %u: Unknown record type\n", number);
+    noteRefusal(number, "Unknown record type.");
     return kRecordRefused;
 }
 
@@ -264,17 +283,20 @@ int FirmwareInfo::applyInformation(std::span<const std::uint8_t> data, unsigned 
     };
     if (data.size() < 2 || data.size() != 2 * std::size_t{word(0)} + 2) {
         writeLog("Line %u: Record length does not correspond to size field.\n", number);
+        noteRefusal(number, "Record length does not correspond to the size field.");
         return kRecordRefused;
     }
     const std::uint16_t size = word(0);
     if (size > 20) {
         writeLog("Line %u: Record length too long.\n", number);
+        noteRefusal(number, "Record length too long.");
         return kRecordRefused;
     }
     // A record without its type word, or a build sequence without its value, says nothing
     // that could be stored.
     if (size == 0 || (word(1) == 3 && size < 2)) {
         writeLog("Line %u: Invalid record format. \n", number);
+        noteRefusal(number, "Invalid record format.");
         return kRecordRefused;
     }
     switch (word(1)) {
@@ -331,7 +353,16 @@ int FirmwareInfo::applyInformation(std::span<const std::uint8_t> data, unsigned 
         }
     }
     writeLog("Line %u: Invalid record format. \n", number);
+    noteRefusal(number, "Invalid record format.");
     return kRecordRefused;
+}
+
+}  // namespace quillon::image
+
+namespace quillon::image {
+
+void FirmwareInfo::noteRefusal(unsigned lineNumber, std::string_view reason) {
+    refusal_ = "Line " + std::to_string(lineNumber) + ": " + std::string(reason);
 }
 
 }  // namespace quillon::image

@@ -1,7 +1,9 @@
 #include "pda/pda_file.h"
 
+#include <filesystem>
 #include <fstream>
 #include <span>
+#include <system_error>
 
 #include "base/atomic_file.h"
 #include "base/hex_digits.h"
@@ -62,8 +64,15 @@ bool loadPdaFile(PdaImage& pda, const std::string& path, ui::UserInterface& ui) 
     std::string reason;
     const std::size_t count = readPdaFile(path, words, &reason);
     if (count == 0) {
-        ui.messageBox({.text = reason.empty() ? std::string("File not loaded. Format invalid?")
-                                              : "File not loaded. Format invalid? (" + reason + ")",
+        std::error_code ec;
+        if (!reason.empty()) {
+            ui.fileNotRead(path, reason);
+        } else {
+            ui.fileNotRead(path, std::filesystem::is_regular_file(path, ec)
+                                     ? "Not a valid PDA file."
+                                     : "No such file.");
+        }
+        ui.messageBox({.text = "File not loaded. Format invalid?",
                        .caption = std::nullopt,
                        .owner = ui::Owner::MainWindow,
                        .buttons = ui::Buttons::Ok,
@@ -71,6 +80,7 @@ bool loadPdaFile(PdaImage& pda, const std::string& path, ui::UserInterface& ui) 
         return false;
     }
     if (pda.parseWords(std::span<const std::uint16_t>(words.data(), count)) == 0) {
+        ui.fileNotRead(path, "Not a valid PDA file.");
         ui.messageBox({.text = "Unable to load items from file: " + path,
                        .caption = "Error",
                        .owner = ui::Owner::MainWindow,

@@ -5,6 +5,7 @@
 // person about a failure where they find it.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,12 +27,19 @@ enum class Answer { Ok, Cancel, Yes, No };
 // default caption.
 enum class Owner { None, MainWindow };
 
+// Why a box with more than one button asks. A confirmation lets the person go ahead with what
+// they asked for (the update, clearing the PDA); a question after a failure asks whether to go
+// on in spite of it, and a face that answers for the person takes the safe answer there unless
+// told to force its way on.
+enum class Question { Confirmation, AfterFailure };
+
 struct MessageBox {
     std::string text;
     std::optional<std::string> caption;  // none: the default caption for the owner
     Owner owner = Owner::None;
     Buttons buttons = Buttons::Ok;
     Icon icon = Icon::None;
+    Question question = Question::AfterFailure;
 };
 
 // An open or save dialog over the main window. The filter is written as the pairs of a
@@ -73,6 +81,15 @@ class ProgressBar {
     virtual void setPosition(int position) = 0;
 };
 
+// What a progress window is working on, for faces that name it: the file, its place among the
+// files of the run (counted from 1) and its size. Empty when the operation is not one of several.
+struct ProgressItem {
+    std::string name;
+    int number = 0;
+    int count = 0;
+    std::uint64_t bytes = 0;
+};
+
 // The small window that stands alone on the screen while a long card operation runs: a line
 // of large text and a progress bar. It is created hidden with an empty text and destroyed with
 // its object. The operation runs on the caller's thread, so showText paints at once.
@@ -88,6 +105,13 @@ class ProgressWindow {
     // Stores the text; it is shown by the next showText.
     void setText(std::string text) { text_ = std::move(text); }
     const std::string& text() const { return text_; }
+    // What the window works on; the window's own face shows only its text.
+    void setItem(ProgressItem item) { item_ = std::move(item); }
+    const ProgressItem& item() const { return item_; }
+    // How the operation ended, set before the window is hidden; unknown until then.
+    enum class Outcome { Unknown, Succeeded, Failed };
+    void setOutcome(Outcome outcome) { outcome_ = outcome; }
+    Outcome outcome() const { return outcome_; }
     // Shows the stored text, " Please wait..." when none was set, and paints before returning.
     void showText() {
         if (text_.empty()) {
@@ -101,6 +125,8 @@ class ProgressWindow {
 
   private:
     std::string text_;
+    ProgressItem item_;
+    Outcome outcome_ = Outcome::Unknown;
 };
 
 class UserInterface {
@@ -146,6 +172,12 @@ class UserInterface {
     virtual void cardWriting(bool writing) { (void)writing; }
     // The person asked to stop the card writes now running: they stop after the current block.
     virtual bool stopRequested() { return false; }
+    // A reader could not read the file, for the reason given ("Line 200: Checksum failed.").
+    // The boxes that follow say only that the file did not load.
+    virtual void fileNotRead(const std::string& path, const std::string& reason) {
+        (void)path;
+        (void)reason;
+    }
 
     // The About box: a picture, the text "Firmware Update for Windows" and an OK button. A face
     // without a picture shows it as a plain box.

@@ -114,6 +114,7 @@ bool checkPlatformAndVersions(const image::FirmwareInfo& file, const pda::PdaIma
             box.owner = ui::Owner::MainWindow;
             box.buttons = ui::Buttons::OkCancel;
             box.icon = ui::Icon::Question;
+            box.question = ui::Question::AfterFailure;
             if (ui.messageBox(box) != ui::Answer::Ok) {
                 return false;
             }

@@ -3,6 +3,9 @@
 #include <array>
 #include <cstdarg>
 #include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <system_error>
 #include <vector>
 
 #include "image/dump_reader.h"
@@ -55,11 +58,14 @@ Reader readerFor(const std::string& path) {
     return Reader::None;
 }
 
-std::string describePdaFile(const std::string& path) {
+std::string describePdaFile(const std::string& path, ui::UserInterface& ui) {
     std::array<std::uint16_t, 512> words{};
     pda::PdaImage pda;
     const std::size_t count = pda::readPdaFile(path, words);
     if (count == 0 || pda.parseWords(std::span(words.data(), count)) == 0) {
+        std::error_code ec;
+        ui.fileNotRead(path, std::filesystem::is_regular_file(path, ec) ? "Not a valid PDA file."
+                                                                        : "No such file.");
         return "An invalid PDA file\n";
     }
     std::string r = "A PDA file. Contains PDR's: \n\n";
@@ -115,16 +121,30 @@ std::string describeDataRanges(image::MemoryImage& image, std::uint32_t& total) 
 std::string describeFile(const std::string& path, ui::UserInterface& ui) {
     const Reader reader = readerFor(path);
     if (reader == Reader::None) {
+        ui.fileNotRead(path, "Not a firmware (.hex), dump (.dmp) or PDA (.pda) file.");
         return "Unrecognized file format\n";
     }
     if (reader == Reader::Pda) {
-        return describePdaFile(path);
+        return describePdaFile(path, ui);
     }
     image::MemoryImage image;
     image::FirmwareInfo info;
     image::PlugList plugs;
-    const std::uint16_t lines = reader == Reader::SRecords ? info.readFile(path, &image, &plugs, ui)
-                                                           : image::readDumpFile(path, image);
+    std::ostringstream dumpError;
+    const std::uint16_t lines = reader == Reader::SRecords
+                                    ? info.readFile(path, &image, &plugs, ui)
+                                    : image::readDumpFile(path, image, &dumpError);
+    if (lines == 0 && reader != Reader::SRecords) {
+        std::error_code ec;
+        // The dump reader names the line in hex ("ERROR reading line 1a"), as its log does.
+        const std::string said = dumpError.str();
+        const std::size_t number = said.rfind(' ');
+        const std::string reason = !std::filesystem::is_regular_file(path, ec) ? "No such file."
+                                   : number == std::string::npos
+                                       ? "Not a valid text dump."
+                                       : "Line 0x" + said.substr(number + 1) + ": Not a dump line.";
+        ui.fileNotRead(path, reason);
+    }
     if (lines == 0) {
         return "Unable to load file.\n";
     }

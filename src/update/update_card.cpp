@@ -30,13 +30,15 @@ constexpr const char* kPdaNotRead =
     "and nothing will write the card's PDA.\n{+k}";
 
 ui::MessageBox box(std::string text, std::optional<std::string> caption,
-                   ui::Icon icon = ui::Icon::None, ui::Buttons buttons = ui::Buttons::Ok) {
+                   ui::Icon icon = ui::Icon::None, ui::Buttons buttons = ui::Buttons::Ok,
+                   ui::Question question = ui::Question::AfterFailure) {
     ui::MessageBox b;
     b.text = std::move(text);
     b.caption = std::move(caption);
     b.owner = ui::Owner::MainWindow;
     b.buttons = buttons;
     b.icon = icon;
+    b.question = question;
     return b;
 }
 
@@ -57,8 +59,9 @@ bool acceptCombination(UpdateContext& c) {
         return true;
     }
     if (listHolds(c.files, PdaFile)) {
-        const ui::Answer answer = c.ui.messageBox(
-            box(kPdaWithoutStation, "Warning", ui::Icon::Warning, ui::Buttons::YesNo));
+        const ui::Answer answer =
+            c.ui.messageBox(box(kPdaWithoutStation, "Warning", ui::Icon::Warning,
+                                ui::Buttons::YesNo, ui::Question::Confirmation));
         if (answer != ui::Answer::Yes) {
             c.host.setStatusText("User cancelled download.");
             return false;
@@ -101,9 +104,9 @@ bool readSupplierRange(UpdateContext& c) {
         c.primarySupplier.top = range.top;
         return true;
     }
-    const ui::Answer answer =
-        c.ui.messageBox(box("Unable to read Primary Supplier Range RID. Continue anyway?",
-                            "RID read error", ui::Icon::Question, ui::Buttons::OkCancel));
+    const ui::Answer answer = c.ui.messageBox(
+        box("Unable to read Primary Supplier Range RID. Continue anyway?", "RID read error",
+            ui::Icon::Question, ui::Buttons::OkCancel, ui::Question::AfterFailure));
     if (answer != ui::Answer::Ok) {
         return false;
     }

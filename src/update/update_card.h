@@ -45,6 +45,8 @@ struct PreparedUpdate {
 void executeUpdate(UpdateContext& context, const PreparedUpdate& prepared);
 
 // Programs one image under the progress window; true when every block was written.
-bool downloadImage(UpdateContext& context, image::MemoryImage& image);
+// The item names the image for the progress window.
+bool downloadImage(UpdateContext& context, image::MemoryImage& image,
+                   const ui::ProgressItem& item = {});
 
 }  // namespace quillon::update

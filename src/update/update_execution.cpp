@@ -1,6 +1,7 @@
 // The second half of an update: programming the prepared images one after the other, the PDA
 // last, and telling the person the outcome.
 #include <array>
+#include <filesystem>
 
 #include "card/flash_programming.h"
 #include "commands/pda_backup.h"
@@ -32,7 +33,7 @@ void probe(card::AdapterSession& session) {
 
 }  // namespace
 
-bool downloadImage(UpdateContext& c, image::MemoryImage& image) {
+bool downloadImage(UpdateContext& c, image::MemoryImage& image, const ui::ProgressItem& item) {
     if (!c.session.isOpen()) {
         c.ui.messageBox(box("Error: Adapter is not open.", std::nullopt));
         return false;
@@ -50,12 +51,15 @@ bool downloadImage(UpdateContext& c, image::MemoryImage& image) {
     progress->centre();
     progress->show();
     progress->setText("Flash update in progress...");
+    progress->setItem(item);
     progress->showText();
     c.ui.setCursor(ui::Cursor::Wait);
 
     const bool ok = card::programImage(c.session, image, &progress->bar(), c.options.forceAllBlocks,
                                        c.options.verifyDownloads, true, c.ui);
 
+    progress->setOutcome(ok ? ui::ProgressWindow::Outcome::Succeeded
+                            : ui::ProgressWindow::Outcome::Failed);
     progress->hide();
     c.ui.setCursor(ui::Cursor::Arrow);
     c.ui.enableMainWindow(true);
@@ -90,7 +94,14 @@ void executeUpdate(UpdateContext& c, const PreparedUpdate& prepared) {
             stoppedAt = i;
             break;
         }
-        if (image == nullptr || !downloadImage(c, *image)) {
+        ui::ProgressItem item;
+        if (i < prepared.paths.size()) {
+            item.name = std::filesystem::path(prepared.paths[i]).filename().string();
+        }
+        item.number = static_cast<int>(i) + 1;
+        item.count = static_cast<int>(prepared.images.size());
+        item.bytes = image == nullptr ? 0 : image->totalBytes();
+        if (image == nullptr || !downloadImage(c, *image, item)) {
             ok = false;
             if (c.ui.stopRequested()) {
                 stoppedAt = i;

@@ -63,6 +63,21 @@ std::string pdaTypeText(const std::string& path) {
 
 }  // namespace
 
+namespace {
+
+// The face as the classification of a file sees it: its boxes are shown, but a file that does
+// not read is only listed as unknown here; why it does not read is told when it is loaded.
+class ClassifyingInterface : public ui::UserInterface {
+  public:
+    explicit ClassifyingInterface(ui::UserInterface& ui) : ui_(ui) {}
+    ui::Answer messageBox(const ui::MessageBox& box) override { return ui_.messageBox(box); }
+
+  private:
+    ui::UserInterface& ui_;
+};
+
+}  // namespace
+
 bool hasPdaExtension(const std::string& path) {
     static const std::string kExtension = ".pda";
     return path.size() >= kExtension.size() &&
@@ -83,7 +98,8 @@ void UpdateFileList::addFile(const std::string& path, ui::UserInterface& ui) {
     // the components named before the failure.
     image::FirmwareInfo info;
     image::MemoryImage image;
-    info.readFile(path, &image, nullptr, ui);
+    ClassifyingInterface classifying(ui);
+    info.readFile(path, &image, nullptr, classifying);
     image.clear();
 
     FileType type = OtherFile;

@@ -44,11 +44,11 @@ TEST(CliPda, SetWritesTheMacAddressAndSerialNumber) {
          "MAC Address: 00-11-22-33-44-55, Serial Number: ab12",
          "4 101 1100 3322 5544 \n",
          "7 3 6261 3231 0 0 0 0 \n"},
-        // Nothing given: the MAC address stays, the serial number is written again.
-        {{},
-         "MAC Address: 00-02-B3-12-34-56, Serial Number: SIM0001",
+        // The serial number alone: the MAC address stays.
+        {{"--serial", "SIM0002"},
+         "MAC Address: 00-02-B3-12-34-56, Serial Number: SIM0002",
          "4 101 200 12b3 5634 \n",
-         "7 3 4953 304d 3030 31 0 0 \n"},
+         "7 3 4953 304d 3030 32 0 0 \n"},
     };
     for (const Case& c : cases) {
         CliBench bench;
@@ -68,8 +68,8 @@ TEST(CliPda, SetWritesTheMacAddressAndSerialNumber) {
 TEST(CliPda, ABadMacAddressChangesNothing) {
     CliBench bench;
     const auto run = bench.run({"pda", "set", "--mac", "00:11:22:33:44", "--serial", "NEW"});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out, "quillon: Bad MAC Address\n");
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.out, "");
     EXPECT_EQ(bench.run({"pda", "show"}).out, kDefaultRecords + "2 0 74dd \n");
 }
 

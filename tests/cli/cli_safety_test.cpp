@@ -125,19 +125,18 @@ TEST(CliSafety, ASecondInterruptStopsTheUpdateAfterTheCurrentBlock) {
                              testing::sample("station-1.8.0.hex")},
                             out, err);
     ASSERT_GT(pid, 0);
-    // The progress line marks the start of the writes on standard error.
-    std::string errText;
+    // The answer to UPDATE marks the start of the writes; the image then takes seconds.
+    std::string outText;
     char c = 0;
-    while (errText.find("Flash update in progress") == std::string::npos &&
-           ::read(err, &c, 1) == 1) {
-        errText += c;
+    while (outText.find("UPDATE? [y/N] yes") == std::string::npos && ::read(out, &c, 1) == 1) {
+        outText += c;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     ::kill(pid, SIGINT);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     ::kill(pid, SIGTERM);
-    const std::string outText = readAll(out);
-    errText += readAll(err);
+    outText += readAll(out);
+    const std::string errText = readAll(err);
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
 

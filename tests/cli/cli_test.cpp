@@ -59,7 +59,7 @@ TEST(CliInfo, DescribesSeveralFilesWithSeparators) {
     const std::string text = dir.write("notes.txt", "hello");
     const std::string missing = dir.file("missing.hex");
     const auto run = runQuillonCli({"info", pda, cis, text, missing});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, pda +
                            "\n\n"
                            "A PDA file. Contains PDR's: \n\n1, 2, 8"
@@ -103,21 +103,24 @@ TEST(CliConvert, FailureSaysWhyInOneLineAndLeavesTheTargetUntouched) {
         dir.write("bad.hex", "S1130000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFEC\r\nS1\r\n");
     struct Case {
         std::vector<std::string> args;
+        int exitCode;
         std::string err;
     };
     const Case cases[] = {
-        {{"convert", bad, target},
-         "quillon-cli: " + bad + ": cannot be read (QUILLON_LOG=- tells why)\n"},
+        {{"convert", bad, target}, 1, "quillon-cli: " + bad + ": Line 1: Checksum failed.\n"},
         {{"convert", dir.file("none.dmp"), target},
-         "quillon-cli: " + dir.file("none.dmp") + ": cannot be read (QUILLON_LOG=- tells why)\n"},
+         1,
+         "quillon-cli: " + dir.file("none.dmp") + ": No such file.\n"},
         {{"convert", dir.file("x.bin"), target},
+         2,
          "quillon-cli: " + dir.file("x.bin") + ": not a .hex or .dmp file\n"},
         {{"convert", bad, dir.file("out.srec")},
+         2,
          "quillon-cli: " + dir.file("out.srec") + ": can only write .hex or .dmp files\n"},
     };
     for (const Case& c : cases) {
         const auto run = runQuillonCli(c.args);
-        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_EQ(run.err, c.err);
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(readWholeFile(target), "keep me");

@@ -1,0 +1,455 @@
+// What quillon-cli says when something goes wrong, and what its answers and exit statuses mean
+// to a script: one table per behaviour a person would notice, each through the command line.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cli/terminal_ui.h"
+#include "cli_bench.h"
+
+namespace quillon {
+namespace {
+
+using testing::CliBench;
+using testing::readWholeFile;
+using testing::runQuillonCli;
+using testing::sample;
+using testing::TempDir;
+using testing::Terminals;
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The text with every time in seconds ("0.3 s") written as "T s".
+std::string withoutTimes(const std::string& text) {
+    std::string out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (!isDigit(text[i])) {
+            out += text[i++];
+            continue;
+        }
+        std::size_t end = i;
+        while (end < text.size() && isDigit(text[end])) {
+            ++end;
+        }
+        std::size_t fraction = end + 1;
+        while (end < text.size() && text[end] == '.' && fraction < text.size() &&
+               isDigit(text[fraction])) {
+            ++fraction;
+        }
+        if (fraction > end + 1 && text.compare(fraction, 2, " s") == 0) {
+            out += "T";
+            i = fraction;
+        } else {
+            out.append(text, i, end - i);
+            i = end;
+        }
+    }
+    return out;
+}
+
+TEST(CliSaysWhy, AFileThatDoesNotLoadIsExplained) {
+    TempDir dir;
+    struct Case {
+        std::string name;
+        std::string content;  // none written when empty
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"sum.hex", "S1030000FC\r\nS1030000FD\r\n", "Line 2: Checksum failed."},
+        {"char.hex", "S1030000ZZ\r\n", "Line 1: Bad character found."},
+        {"open.hex", "S1030000FC\r\n", "Line 2: End reached without an execution address record."},
+        {"missing.hex", "", "No such file or directory."},
+        {"notes.txt", "hello", "Not a firmware (.hex), dump (.dmp) or PDA (.pda) file."},
+        {"bad.dmp", "7e0000: 0001\r\n7e0010: 12345\r\n", "Line 0x2: Not a dump line."},
+    };
+    for (const Case& c : cases) {
+        const std::string path =
+            c.content.empty() ? dir.file(c.name) : dir.write(c.name, c.content);
+        const auto info = runQuillonCli({"info", sample("cis-3842.hex"), path});
+        EXPECT_EQ(info.exitCode, 1) << c.name;
+        EXPECT_EQ(info.err, "quillon-cli: " + path + ": " + c.reason + "\n");
+    }
+    // The update names the reason once, though it reads the file to queue it and to load it.
+    CliBench bench;
+    const std::string bad = dir.file("sum.hex");
+    const auto run = bench.run({"update", "--yes", sample("station-1.8.0.hex"), bad});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "quillon-cli: " + bad + ": Line 2: Checksum failed.\n");
+}
+
+TEST(CliSaysWhy, ConvertNeverDestroys) {
+    TempDir dir;
+    const std::string station = sample("station-1.8.0.hex");
+    const std::string kept = dir.write("kept.dmp", "keep me");
+    const std::string copy = dir.write("copy.hex", readWholeFile(station));
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string err;
+        std::string keptAfter;  // what kept.dmp holds afterwards ("" = it was replaced)
+    };
+    const std::string lost =
+        " cannot hold the station firmware version 1.8.0, the compatibility ranges, the "
+        "platform records";
+    const Case cases[] = {
+        {{"convert", station, kept}, 1, "quillon-cli: " + kept + ": not replaced\n", "keep me"},
+        {{"convert", copy, copy},
+         2,
+         "quillon-cli: " + copy + ": is the file to convert; give another output file\n",
+         "keep me"},
+        {{"convert", "--yes", station, kept},
+         0,
+         "quillon-cli: warning: " + kept + lost +
+             ", the build sequence and the 5 plug records of " + station + "; they are left out\n",
+         ""},
+        {{"convert", station, dir.file("new.hex")},
+         0,
+         "quillon-cli: warning: " + dir.file("new.hex") + lost + " and the build sequence of " +
+             station + "; they are left out\n",
+         "keep me"},
+    };
+    for (const Case& c : cases) {
+        dir.write("kept.dmp", "keep me");
+        const auto run = runQuillonCli(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << ::testing::PrintToString(c.args);
+        EXPECT_EQ(run.err, c.err);
+        EXPECT_EQ(readWholeFile(kept) == "keep me", !c.keptAfter.empty());
+    }
+    EXPECT_EQ(readWholeFile(copy), readWholeFile(station));
+    // S-records written back keep the plug records.
+    EXPECT_NE(runQuillonCli({"info", dir.file("new.hex")}).out.find("Plug records: "),
+              std::string::npos);
+}
+
+TEST(CliSaysWhy, NoSuccessBeforeTheOutcome) {
+    const std::vector<std::string> files = {sample("primary-1.1.1.hex"),
+                                            sample("station-1.8.0.hex")};
+    struct Case {
+        sim::BenchConfig config;
+        Terminals terminals;
+        std::string err;  // times written as "T s"
+        std::string outEnd;
+    };
+    sim::BenchConfig failing = testing::fastDefaultBench();
+    failing.adapters[0].card->faults.writes = {sim::WriteFault{0x7E0000}};
+    const std::string time = "T s";
+    const Case cases[] = {
+        {testing::fastDefaultBench(),
+         {},
+         "primary-1.1.1.hex, image 1 of 2, 8.0 KiB: written in " + time +
+             "\nstation-1.8.0.hex, image 2 of 2, 24.0 KiB: written in " + time + "\n",
+         "UPDATE? [y/N] yes\nUpdate Complete: Update Successful!   \n"},
+        {failing,
+         {},
+         "primary-1.1.1.hex, image 1 of 2, 8.0 KiB: written in " + time +
+             "\nstation-1.8.0.hex, image 2 of 2, 24.0 KiB: FAILED after " + time + "\n",
+         "(no: --yes does not go on after a failure; --force does)\n"
+         "quillon: Update failed while writing to card!\n"},
+        {testing::fastDefaultBench(), Terminals{false, false, true},
+         "\r\x1b[Kstation-1.8.0.hex, image 2 of 2, 24.0 KiB [##############################] "
+         "100%: written in " +
+             time + "\n",
+         "Update Complete: Update Successful!   \n"},
+    };
+    for (const Case& c : cases) {
+        CliBench bench(c.config);
+        std::vector<std::string> args = {"update", "--yes"};
+        args.insert(args.end(), files.begin(), files.end());
+        const auto run = bench.run(args, {}, {}, c.terminals);
+        // On a terminal the line is redrawn in place; its last state stays.
+        const std::string shown = c.terminals.err ? run.err.substr(run.err.rfind('\r')) : run.err;
+        EXPECT_EQ(withoutTimes(shown), c.err) << run.err;
+        EXPECT_TRUE(run.out.ends_with(c.outEnd)) << run.out;
+        EXPECT_FALSE(contains(run.out, "Status: Update")) << run.out;
+    }
+}
+
+TEST(CliSaysWhy, YesConfirmsAndForceGoesOnAfterAFailure) {
+    // A block that fails to program asks whether to go on; only --force says yes to it.
+    sim::BenchConfig failing = testing::fastDefaultBench();
+    failing.adapters[0].card->faults.writes = {sim::WriteFault{0x7E0000}};
+    struct Case {
+        std::vector<std::string> flags;
+        std::string answer;
+        bool laterBlocksWritten;
+    };
+    const Case cases[] = {
+        {{"--yes"}, "(no: --yes does not go on after a failure; --force does)", false},
+        {{"--yes", "--force"}, "(yes)", true},
+        {{"--force"}, "UPDATE? [y/N] no", false},
+    };
+    for (const Case& c : cases) {
+        CliBench bench(failing);
+        std::vector<std::string> args = {"update"};
+        args.insert(args.end(), c.flags.begin(), c.flags.end());
+        args.push_back(sample("station-1.8.0.hex"));
+        const auto run = bench.run(args);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(contains(run.out, c.answer + "\n")) << run.out;
+        // The station image's second range lies past the failing block.
+        EXPECT_EQ(bench.open()->card(0).readFlash(0x7E8000, 0x2000) !=
+                      CliBench().open()->card(0).readFlash(0x7E8000, 0x2000),
+                  c.laterBlocksWritten)
+            << ::testing::PrintToString(c.flags);
+    }
+    // The three kinds of question take the same answers, and ask again on anything else.
+    struct Typed {
+        std::vector<std::string> args;
+        std::string input;
+        int exitCode;
+        std::string prompt;
+        int prompts;
+    };
+    const std::string okCancel = "[o]k or [c]ancel? ";
+    const std::string update = "UPDATE? [y/N] ";
+    const Typed typed[] = {
+        {{"pda", "clear"}, "maybe\nYES\n", 0, okCancel, 2},
+        {{"pda", "clear"}, " ok \n", 0, okCancel, 1},
+        {{"pda", "clear"}, "c\n", 1, okCancel, 1},
+        {{"update", sample("station-1.8.0.hex")}, "what\nok\n", 0, update, 2},
+        {{"update", sample("station-1.8.0.hex")}, "cancel\n", 1, update, 1},
+        {{"export", "x.hex"}, "y\n", 0, okCancel, 1},
+    };
+    for (const Typed& t : typed) {
+        CliBench bench;
+        std::vector<std::string> args = t.args;
+        if (args[0] == "export") {
+            args[1] = bench.file(args[1]);
+        }
+        const auto run = bench.run(args, t.input, {}, Terminals{true});
+        EXPECT_EQ(run.exitCode, t.exitCode) << t.input;
+        int prompts = 0;
+        for (std::size_t at = run.out.find(t.prompt); at != std::string::npos;
+             at = run.out.find(t.prompt, at + 1)) {
+            ++prompts;
+        }
+        EXPECT_EQ(prompts, t.prompts) << run.out;
+    }
+}
+
+TEST(CliSaysWhy, UsageErrorsNameWhatWasWrong) {
+    CliBench bench;
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"frob"},
+         2,
+         "quillon-cli: unknown command 'frob' (quillon-cli --help lists the commands)\n"},
+        {{"pda", "frob"},
+         2,
+         "quillon-cli: unknown command 'pda frob' (quillon-cli --help lists the commands)\n"},
+        {{"--adapter", "x", "versions"},
+         2,
+         "quillon-cli: --adapter: takes an adapter's number (0, 1, ...; quillon-cli adapters "
+         "lists them), not 'x' (quillon-cli --help tells more)\n"},
+        {{"pda", "set", "--mac", "00:11:22:33:44"},
+         2,
+         "quillon-cli: --mac: '00:11:22:33:44' is not a MAC address (six bytes in hex, e.g. "
+         "00-02-B3-AB-CD-EF) (quillon-cli --help tells more)\n"},
+        {{"pda", "set"},
+         2,
+         "quillon-cli: pda set: give --mac, --serial or both (quillon-cli --help tells more)\n"},
+        {{"export", "card.bin"},
+         2,
+         "quillon-cli: FILE: the export writes .hex (S-records) or .dmp (text dump) files "
+         "(quillon-cli --help tells more)\n"},
+        {{"--bench", bench.file("nowhere"), "versions"},
+         1,
+         "quillon-cli: " + bench.file("nowhere") +
+             ": no such bench folder (quillon-cli --bench DIR bench init makes one)\n"},
+    };
+    for (const Case& c : cases) {
+        const auto run = c.args[0] == "--bench" ? runQuillonCli(c.args) : bench.run(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << ::testing::PrintToString(c.args);
+        EXPECT_EQ(run.err, c.err);
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_FALSE(std::filesystem::exists(bench.file("nowhere")));
+    sim::BenchConfig empty = testing::fastDefaultBench();
+    empty.adapters.clear();
+    const auto none = CliBench(empty).run({"adapters"});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_EQ(none.out, "");
+    EXPECT_EQ(none.err, "quillon-cli: no adapters detected\n");
+}
+
+TEST(CliSaysWhy, ValuesTheCardShouldNotGet) {
+    struct Case {
+        std::vector<std::string> options;
+        int exitCode;
+        std::string err;
+    };
+    const std::string tail = " (quillon-cli --help tells more)\n";
+    const Case cases[] = {
+        {{"--mac", "FF-FF-FF-FF-FF-FF"},
+         2,
+         "quillon-cli: --mac: FF-FF-FF-FF-FF-FF is a group (multicast or broadcast) address, "
+         "which no card may send from; --force writes it all the same" +
+             tail},
+        {{"--mac", "01:00:5e:00:00:01"},
+         2,
+         "quillon-cli: --mac: 01:00:5e:00:00:01 is a group (multicast or broadcast) address, "
+         "which no card may send from; --force writes it all the same" +
+             tail},
+        {{"--mac", "01:00:5e:00:00:01", "--force"}, 0, ""},
+        {{"--serial", ""}, 2, "quillon-cli: --serial: the serial number may not be empty" + tail},
+        {{"--serial",
+          "S\xC3\x9C"
+          "D"},
+         2,
+         "quillon-cli: --serial: the serial number takes ASCII letters, digits and signs only" +
+             tail},
+        {{"--serial", "1234567890123"},
+         2,
+         "quillon-cli: --serial: the serial number takes at most 12 characters, not 13" + tail},
+        {{"--serial", "123456789012"}, 0, ""},
+    };
+    for (const Case& c : cases) {
+        CliBench bench;
+        std::vector<std::string> args = {"pda", "set"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const auto run = bench.run(args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << ::testing::PrintToString(c.options);
+        if (c.exitCode == 0) {
+            // A written PDA names only the copy kept of the PDA as it was.
+            EXPECT_TRUE(run.err.starts_with("A copy of the card's PDA was saved to ")) << run.err;
+            EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+        } else {
+            EXPECT_EQ(run.err, c.err);
+        }
+    }
+}
+
+TEST(CliSaysWhy, WhatWasNotQueuedIsNamed) {
+    CliBench bench;
+    const std::string station = sample("station-1.8.0.hex");
+    const std::string older = bench.dir().write("older.hex", readWholeFile(station));
+    const std::string folder = bench.dir().path().string();
+    std::vector<std::string> many;
+    for (int i = 0; i < 10; ++i) {
+        many.push_back(bench.dir().write("p" + std::to_string(i) + ".pda", "2 1 4142\r\n"));
+    }
+    struct Case {
+        std::vector<std::string> files;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{folder, station}, "quillon-cli: " + folder + ": a directory; not queued\n"},
+        {{older, station},
+         "quillon-cli: " + older + ": not queued; " + station +
+             " replaces it (one file of each kind is kept)\n"},
+        {many, "quillon-cli: 10 files queued; an update takes at most 9\n"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"update", "--no"};
+        args.insert(args.end(), c.files.begin(), c.files.end());
+        const auto run = bench.run(args);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err, c.err);
+    }
+}
+
+TEST(CliSaysWhy, ColourFollowsTheConventions) {
+    struct Case {
+        std::map<std::string, std::string> environment;
+        bool outIsTerminal;
+        std::string option;
+        bool coloured;
+    };
+    const Case cases[] = {
+        {{}, true, "", true},
+        {{}, false, "", false},
+        {{{"NO_COLOR", "1"}}, true, "", false},
+        {{{"TERM", "dumb"}}, true, "", false},
+        {{{"NO_COLOR", "1"}}, false, "--color=always", true},
+        {{}, true, "--color=never", false},
+    };
+    CliBench bench;
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"update", "--no", sample("station-1.8.0.hex")};
+        if (!c.option.empty()) {
+            args.insert(args.begin(), c.option);
+        }
+        const auto run = bench.run(args, {}, c.environment, Terminals{false, c.outIsTerminal});
+        EXPECT_EQ(contains(run.out, "\x1b["), c.coloured) << c.option;
+    }
+    EXPECT_EQ(bench.run({"--color=blue", "versions"}).exitCode, 2);
+}
+
+TEST(CliSaysWhy, MessagesReadAsTheTerminals) {
+    CliBench bench;
+    struct Case {
+        std::vector<std::string> args;
+        std::string out;
+    };
+    const Case cases[] = {
+        {{"mac-type"}, "MAC ID: 2\n\n(Indicates 3842-based MAC)\n"},
+        {{"pda", "clear"}, "Warning: Are you sure you want to clear the PDA?\n(cancel)\n"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(bench.run(c.args).out, c.out);
+    }
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--help"}, {"pda", "set", "--help"}, {"update", "--help"}}) {
+        const auto help = bench.run(args);
+        EXPECT_FALSE(contains(help.out, "dialog")) << help.out;
+        EXPECT_FALSE(contains(help.out, "window's")) << help.out;
+    }
+}
+
+TEST(CliSaysWhy, HelpThatHelps) {
+    const auto top = runQuillonCli({"--help"});
+    EXPECT_EQ(top.exitCode, 0);
+    for (const char* part :
+         {"  update ",     "  versions ", "  mac-type ",   "  driver-version ", "  cis ",
+          "  rid-stress ", "  export ",   "  pda ",        "  adapters ",       "  bench ",
+          "  info ",       "  convert ",  "--bench DIR",   "--adapter N",       "--color WHEN",
+          "--yes",         "--force",     "QUILLON_BENCH", "QUILLON_LOG",       "NO_COLOR",
+          "Exit status:"}) {
+        EXPECT_TRUE(contains(top.out, part)) << part;
+    }
+    struct Case {
+        std::vector<std::string> command;
+        std::vector<std::string> shown;
+        std::vector<std::string> hidden;
+    };
+    const Case cases[] = {
+        {{"pda", "set"},
+         {"--mac MAC", "--serial TEXT", "--keep-case", "--force"},
+         {"--bench", "Exit status"}},
+        {{"info"}, {"FILE ..."}, {"--yes", "--bench", "--adapter", "REQUIRED"}},
+        {{"bench", "init"}, {"DIR", "--force", "--no-latency"}, {"--yes"}},
+        {{"convert"}, {"IN", "OUT", "--yes"}, {"--adapter", "TEXT"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.command;
+        args.push_back("--help");
+        const auto help = runQuillonCli(args);
+        EXPECT_EQ(help.exitCode, 0);
+        for (const std::string& part : c.shown) {
+            EXPECT_TRUE(contains(help.out, part)) << part << "\n" << help.out;
+        }
+        for (const std::string& part : c.hidden) {
+            EXPECT_FALSE(contains(help.out, part)) << part << "\n" << help.out;
+        }
+        for (const char* word : {"NONNEGATIVE", ":NUMBER", "TEXT:", "length"}) {
+            EXPECT_FALSE(contains(help.out, word)) << word << "\n" << help.out;
+        }
+    }
+    EXPECT_EQ(cli::parseAnswer(" OK "), true);
+    EXPECT_EQ(cli::parseAnswer("Cancel"), false);
+    EXPECT_EQ(cli::parseAnswer("yep"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace quillon
