@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <ostream>
 
+#include "base/log.h"
 #include "cli/commands.h"
 
 namespace quillon::cli {
@@ -43,10 +44,21 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
         ->check(CLI::NonNegativeNumber)
         ->type_name("N");
     addAnswerFlags(app, global);
+    app.add_flag("--json", global.json,
+                 "Print one JSON document instead of the text (info, versions, adapters, pda "
+                 "show, cis, mac-type, driver-version, bench show, update)");
+    auto* quiet = app.add_flag("--quiet,-q", global.quiet,
+                               "Print only errors, warnings and the questions to answer");
+    auto* verbose = app.add_flag("--verbose,-v", global.verbose,
+                                 "Write the diagnostic log to standard error (as QUILLON_LOG=-)");
+    quiet->excludes(verbose);
     // The flags may stand before and after the command; together they are still a contradiction.
     app.parse_complete_callback([&global]() {
         if (global.yes && global.no) {
             throw CLI::ValidationError("--yes and --no exclude each other");
+        }
+        if (global.verbose) {
+            setLogTarget(LogTarget::StdErr);
         }
     });
 
@@ -56,7 +68,7 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
     addPdaCommands(app, io, global, result);
     addAdaptersCommand(app, io, global, result);
     addBenchCommands(app, io, global, result);
-    addInfoCommand(app, io, result);
+    addInfoCommand(app, io, global, result);
     addConvertCommand(app, io, result);
 
     std::vector<std::string> reversed(args.rbegin(), args.rend());

@@ -18,6 +18,9 @@ struct GlobalOptions {
     int adapter = -1;      // --adapter N: the item data of the adapter to select; -1 for none
     bool yes = false;      // --yes: every question answered OK, Yes or UPDATE
     bool no = false;       // --no: every question answered Cancel or No
+    bool json = false;     // --json: one JSON document on standard output instead of the text
+    bool quiet = false;    // --quiet: only errors, warnings and questions
+    bool verbose = false;  // --verbose: the diagnostic log on standard error
 };
 
 // A command sets its result here when it ran.
@@ -28,7 +31,7 @@ struct CommandResult {
 // Adds --yes and --no to a command that may ask questions (they may also stand before it).
 void addAnswerFlags(CLI::App& command, GlobalOptions& global);
 
-void addInfoCommand(CLI::App& app, CliIo& io, CommandResult& result);
+void addInfoCommand(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& result);
 void addConvertCommand(CLI::App& app, CliIo& io, CommandResult& result);
 void addUpdateCommand(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& result);
 // versions, mac-type, driver-version, cis, rid-stress and export.

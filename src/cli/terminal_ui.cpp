@@ -93,7 +93,7 @@ bool useColour(const CliIo& io) {
 }
 
 TerminalUserInterface::TerminalUserInterface(CliIo& io, TerminalOptions options)
-    : io_(io), options_(std::move(options)), progressLine_(io.err) {}
+    : io_(io), options_(std::move(options)), progressLine_(options_.quiet ? nowhere_ : io.err) {}
 
 TerminalUserInterface::TerminalUserInterface(CliIo& io, bool assumeYes)
     : TerminalUserInterface(io, [assumeYes] {
@@ -117,6 +117,10 @@ ui::Answer TerminalUserInterface::messageBox(const ui::MessageBox& box) {
     boxes_.push_back({caption, box.text});
     // Captions such as "MAC ID:" carry their own colon.
     const bool ownColon = !caption.empty() && caption.back() == ':';
+    const bool problem = box.icon == ui::Icon::Error || box.icon == ui::Icon::Warning;
+    if (!isQuestion(box) && options_.quiet && !problem) {
+        return ui::Answer::Ok;
+    }
     io_.out << caption << (ownColon ? " " : ": ") << box.text << '\n';
     if (!isQuestion(box)) {
         return ui::Answer::Ok;
@@ -204,11 +208,13 @@ bool TerminalUserInterface::askYesNo(const std::string& prompt) {
 bool TerminalUserInterface::showReport(const ui::ReportRequest& request) {
     progressLine_.breakLine();
     const std::string text = renderReport(request.text, options_.colour);
-    io_.out << text;
-    if (text.empty() || text.back() != '\n') {
-        io_.out << '\n';
+    if (!options_.quiet) {
+        io_.out << text;
+        if (text.empty() || text.back() != '\n') {
+            io_.out << '\n';
+        }
     }
-    reports_.push_back({request.title, false});
+    reports_.push_back({request.title, request.text, request.acceptShown, false});
     bool accepted = false;
     if (!request.acceptShown) {
         accepted = false;
@@ -225,7 +231,8 @@ bool TerminalUserInterface::showReport(const ui::ReportRequest& request) {
 
 std::unique_ptr<ui::ProgressWindow> TerminalUserInterface::createProgressWindow() {
     io_.out << std::flush;
-    return std::make_unique<TerminalProgressWindow>(io_.err, io_.errIsTerminal, progressLine_);
+    return std::make_unique<TerminalProgressWindow>(
+        options_.quiet ? nowhere_ : io_.err, io_.errIsTerminal && !options_.quiet, progressLine_);
 }
 
 bool TerminalUserInterface::runPdaSettingsDialog(pda::PdaSettingsDialog& dialog) {
@@ -249,8 +256,9 @@ bool TerminalUserInterface::runPdaSettingsDialog(pda::PdaSettingsDialog& dialog)
         return false;
     }
     progressLine_.breakLine();
-    io_.out << "View / Modify PDA Settings: MAC Address: " << dialog.macText()
-            << ", Serial Number: " << dialog.serialText() << '\n';
+    (options_.quiet ? nowhere_ : io_.out)
+        << "View / Modify PDA Settings: MAC Address: " << dialog.macText()
+        << ", Serial Number: " << dialog.serialText() << '\n';
     return true;
 }
 
@@ -258,7 +266,7 @@ void TerminalUserInterface::pushMainWindow(const ui::MainWindowView& view) {
     // The window's status line, printed when it changes to say something new.
     if (view.statusText != lastStatus_) {
         lastStatus_ = view.statusText;
-        if (!lastStatus_.empty()) {
+        if (!lastStatus_.empty() && !options_.quiet) {
             progressLine_.breakLine();
             io_.out << "Status: " << lastStatus_ << '\n';
         }

@@ -41,6 +41,7 @@ struct PdaSettingsInput {
 struct TerminalOptions {
     AnswerPolicy answers = AnswerPolicy::Ask;
     bool colour = false;  // ANSI colours in reports
+    bool quiet = false;   // --quiet: only errors, warnings and questions are printed
     // The file a file dialog answers with; none cancels every file dialog.
     std::optional<std::string> dialogFile;
     PdaSettingsInput pdaSettings;
@@ -57,6 +58,8 @@ class TerminalUserInterface : public ui::UserInterface {
     };
     struct ShownReport {
         std::string title;
+        std::string text;  // with its colour tags
+        bool acceptShown = false;
         bool accepted = false;
     };
 
@@ -87,6 +90,7 @@ class TerminalUserInterface : public ui::UserInterface {
 
     CliIo& io_;
     TerminalOptions options_;
+    std::ostream nowhere_{nullptr};  // where --quiet sends what is not printed
     ProgressLine progressLine_;
     std::vector<ShownBox> boxes_;
     std::vector<ShownReport> reports_;

@@ -6,6 +6,7 @@
 
 #include "cli/cli.h"
 #include "cli/commands.h"
+#include "cli/json_output.h"
 #include "cli/terminal_ui.h"
 #include "cli/window_session.h"
 #include "ui/main_window_view.h"
@@ -22,14 +23,21 @@ void addUpdateCommand(CLI::App& app, CliIo& io, GlobalOptions& global, CommandRe
         ->required();
     addAnswerFlags(*command, global);
     command->callback([&io, &global, &result, files]() {
+        // The update tells its success in one box only; every other ending, a cancelled report
+        // included, leaves the card as it was or half-written.
+        const auto updated = [](const TerminalUserInterface& shown) {
+            return shown.hasBox("Update Complete");
+        };
+        if (global.json) {
+            result.exitCode = runWindowCommandJson(
+                io, global, terminalOptions(io, global), *files, ui::kCmdContinue, "update",
+                updated, [](app::MainWindow& window, const TerminalUserInterface& shown, bool& ok) {
+                    return updateJson(window, shown, ok);
+                });
+            return;
+        }
         TerminalUserInterface ui(io, terminalOptions(io, global));
-        result.exitCode = runWindowCommand(io, global, ui, *files, ui::kCmdContinue,
-                                           [](const TerminalUserInterface& shown) {
-                                               // The update tells its success in one box only;
-                                               // every other ending, a cancelled report included,
-                                               // leaves the card as it was or half-written.
-                                               return shown.hasBox("Update Complete");
-                                           });
+        result.exitCode = runWindowCommand(io, global, ui, *files, ui::kCmdContinue, updated);
     });
 }
 

@@ -2,9 +2,11 @@
 
 #include <optional>
 #include <ostream>
+#include <sstream>
 
 #include "app/application.h"
 #include "card/adapter_discovery.h"
+#include "cli/json_output.h"
 #include "sim/bench_tools.h"
 
 namespace quillon::cli {
@@ -85,6 +87,7 @@ TerminalOptions terminalOptions(const CliIo& io, const GlobalOptions& global) {
                       : global.no ? AnswerPolicy::No
                                   : AnswerPolicy::Ask;
     options.colour = useColour(io);
+    options.quiet = global.quiet;
     return options;
 }
 
@@ -119,6 +122,28 @@ int runWindowCommand(CliIo& io, const GlobalOptions& global, TerminalUserInterfa
     const bool ran = runOnMainWindow(
         io, global, ui, files, [command](app::MainWindow& window) { window.onCommand(command); });
     return ran && succeeded(ui) ? kExitSuccess : kExitFailure;
+}
+
+int runWindowCommandJson(CliIo& io, const GlobalOptions& global, TerminalOptions options,
+                         const std::vector<std::string>& files, int command,
+                         const std::string& name,
+                         const std::function<bool(const TerminalUserInterface&)>& succeeded,
+                         const JsonDocument& document) {
+    std::ostringstream text;
+    CliIo kept{io.in, text, io.err};
+    kept.errIsTerminal = io.errIsTerminal;
+    kept.environment = io.environment;
+    options.colour = false;
+    TerminalUserInterface ui(kept, options);
+    bool ok = false;
+    std::string json;
+    const bool ran = runOnMainWindow(kept, global, ui, files, [&](app::MainWindow& window) {
+        window.onCommand(command);
+        ok = succeeded(ui);
+        json = document(window, ui, ok);
+    });
+    io.out << (ran ? json : failureJson(name, &ui)) << std::flush;
+    return ran && ok ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace quillon::cli
