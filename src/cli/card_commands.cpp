@@ -44,7 +44,8 @@ void addReport(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& r
     command->callback([&io, &global, &result, name, commandId, succeeded]() {
         if (global.json && name != "rid-stress") {
             result.exitCode = runWindowCommandJson(
-                io, global, terminalOptions(io, global), {}, commandId, name, succeeded,
+                io, global, terminalOptions(io, global), {}, windowCommand(commandId), name,
+                succeeded,
                 [name](app::MainWindow& window, const TerminalUserInterface& shown, bool& ok) {
                     return cardReportJson(name, window, shown, ok);
                 });

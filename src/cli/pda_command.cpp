@@ -54,8 +54,8 @@ void addPdaCommands(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResu
         };
         if (global.json) {
             result.exitCode = runWindowCommandJson(
-                io, global, terminalOptions(io, global), {}, ui::kCmdDisplayPda, "pda show",
-                shownPda,
+                io, global, terminalOptions(io, global), {}, windowCommand(ui::kCmdDisplayPda),
+                "pda show", shownPda,
                 [](app::MainWindow& window, const TerminalUserInterface& shown, bool& ok) {
                     return cardReportJson("pda show", window, shown, ok);
                 });

@@ -221,6 +221,9 @@ bool TerminalUserInterface::showReport(const ui::ReportRequest& request) {
     } else if (request.acceptCaption == request.cancelCaption) {
         // A report with one way out ("Close") is only read.
         accepted = true;
+    } else if (options_.dryRun) {
+        io_.out << request.acceptCaption << "? [y/N] yes (dry run)\n";
+        accepted = true;
     } else {
         accepted = askYesNo(request.acceptCaption + "? [y/N]");
     }

@@ -42,6 +42,7 @@ struct TerminalOptions {
     AnswerPolicy answers = AnswerPolicy::Ask;
     bool colour = false;  // ANSI colours in reports
     bool quiet = false;   // --quiet: only errors, warnings and questions are printed
+    bool dryRun = false;  // update --dry-run: UPDATE is answered, for nothing reaches the card
     // The file a file dialog answers with; none cancels every file dialog.
     std::optional<std::string> dialogFile;
     PdaSettingsInput pdaSettings;

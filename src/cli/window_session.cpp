@@ -124,9 +124,13 @@ int runWindowCommand(CliIo& io, const GlobalOptions& global, TerminalUserInterfa
     return ran && succeeded(ui) ? kExitSuccess : kExitFailure;
 }
 
+std::function<void(app::MainWindow&)> windowCommand(int command) {
+    return [command](app::MainWindow& window) { window.onCommand(command); };
+}
+
 int runWindowCommandJson(CliIo& io, const GlobalOptions& global, TerminalOptions options,
-                         const std::vector<std::string>& files, int command,
-                         const std::string& name,
+                         const std::vector<std::string>& files,
+                         const std::function<void(app::MainWindow&)>& run, const std::string& name,
                          const std::function<bool(const TerminalUserInterface&)>& succeeded,
                          const JsonDocument& document) {
     std::ostringstream text;
@@ -138,7 +142,7 @@ int runWindowCommandJson(CliIo& io, const GlobalOptions& global, TerminalOptions
     bool ok = false;
     std::string json;
     const bool ran = runOnMainWindow(kept, global, ui, files, [&](app::MainWindow& window) {
-        window.onCommand(command);
+        run(window);
         ok = succeeded(ui);
         json = document(window, ui, ok);
     });

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 
 #include "card/adapter_session.h"
 #include "image/memory_image.h"
@@ -14,6 +15,13 @@
 
 namespace quillon::update {
 
+// A dry run: every check and the report as in a real update, then, where the update would
+// program the card, the plugged images (in programming order) and the PDA it would write go to
+// files in folder instead (nowhere when folder is empty). Nothing is written to the card.
+struct DryRun {
+    std::string folder;
+};
+
 // What the update works on: the main window's lasting state, by reference.
 struct UpdateContext {
     ui::CommandHost& host;
@@ -23,6 +31,7 @@ struct UpdateContext {
     const ui::ProgrammingOptions& options;
     SupplierRange& primarySupplier;
     ui::UserInterface& ui;
+    const DryRun* dryRun = nullptr;  // set for a dry run
 };
 
 // The "Continue" command.
