@@ -45,7 +45,6 @@ driver on this platform it works on a simulated card bench.\n\
 This package holds quillon-cli, the terminal face, with its manual, bash\n\
 completion and sample files.")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_FILE_NAME "quillon_${PROJECT_VERSION}_amd64")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)

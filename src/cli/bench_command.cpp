@@ -64,7 +64,9 @@ int initBench(CliIo& io, GlobalOptions& global, const InitOptions& options) {
         io.err << "quillon-cli: " << error << '\n';
         return kExitFailure;
     }
-    io.out << "Wrote the default bench to " << dir << '\n';
+    if (!global.quiet) {
+        io.out << "Wrote the default bench to " << dir << '\n';
+    }
     return kExitSuccess;
 }
 
