@@ -230,8 +230,7 @@ void MainWindow::setCursor(Cursor cursor) {
 }
 
 void MainWindow::showAbout() {
-    ui_.messageBox(MessageBox{"Firmware Update for Windows", "About This Program",
-                              Owner::MainWindow, Buttons::Ok, Icon::None});
+    ui_.showAbout();
 }
 
 void MainWindow::addFileByDialog() {

@@ -135,6 +135,13 @@ class UserInterface {
 
     virtual void setCursor(Cursor cursor) { (void)cursor; }
 
+    // The About box: a picture, the text "Firmware Update for Windows" and an OK button. A face
+    // without a picture shows it as a plain box.
+    virtual void showAbout() {
+        messageBox(MessageBox{"Firmware Update for Windows", "About This Program",
+                              Owner::MainWindow, Buttons::Ok, Icon::None});
+    }
+
     virtual void showMainWindow(bool shown) { (void)shown; }
     virtual void enableMainWindow(bool enabled) { (void)enabled; }
     // Writes the main window's bound fields and control states into its controls.

@@ -1,0 +1,213 @@
+// The window as a person sees and uses it, on Qt's offscreen platform.
+#include <QAction>
+#include <QClipboard>
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QTest>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include "bench_adapters.h"
+#include "gui/gui_application.h"
+#include "gui/report_dialog.h"
+#include "gui_harness.h"
+
+using namespace quillon;
+using namespace quillon::testing;
+
+namespace {
+
+// What the progress window showed while the card was written, seen through its paint events.
+class PaintWatch : public QObject {
+  public:
+    explicit PaintWatch(QWidget* mainWindow) : mainWindow_(mainWindow) {
+        qApp->installEventFilter(this);
+    }
+    ~PaintWatch() override { qApp->removeEventFilter(this); }
+    QStringList texts;
+    bool mainWindowShownMeanwhile = false;
+    int barPaints = 0;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            if (auto* label = qobject_cast<QLabel*>(watched);
+                label != nullptr && label->objectName() == QLatin1String("progressText")) {
+                if (texts.isEmpty() || texts.back() != label->text()) {
+                    texts << label->text();
+                }
+                mainWindowShownMeanwhile |= mainWindow_->isVisible();
+            }
+            barPaints += watched->objectName() == QLatin1String("progressBar") ? 1 : 0;
+        }
+        return false;
+    }
+
+  private:
+    QWidget* mainWindow_;
+};
+
+void answer(QWidget* box, QMessageBox::StandardButton button) {
+    auto* message = qobject_cast<QMessageBox*>(box);
+    QVERIFY(message != nullptr);
+    message->button(button)->click();
+}
+
+std::vector<std::uint8_t> firmwareArea(GuiBench& gui) {
+    return gui.bench.card(0).readFlash(0x7E0000, 0x20000);
+}
+
+QStringList fileListPaths(GuiBench& gui) {
+    QStringList paths;
+    auto* list = gui.control<QTreeWidget>(1040);
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        paths << list->topLevelItem(row)->text(1);
+    }
+    return paths;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void startWithOneAdapterSelectsIt() {
+        GuiBench gui;
+        gui.window.show();
+        QVERIFY(gui.control(1026)->isVisible());
+        QCOMPARE(gui.control<QLineEdit>(1026)->text(),
+                 QStringLiteral("Opened: PRISM 802.11b Wireless LAN PCI Adapter (simulated)"));
+        QVERIFY(gui.control(1014)->isVisible());
+        QVERIFY(!gui.control(1016)->isVisible());
+        QVERIFY(!gui.control(1051)->isVisible());
+        QVERIFY(gui.control(1011)->isEnabled());
+        QCOMPARE(gui.window.windowTitle(), QStringLiteral("Quillonex"));
+    }
+
+    void severalAdaptersWaitForAChoiceAndEnableTheMenusOnce() {
+        GuiBench gui(benchWith({prismAdapter("0001"), prismAdapter("0002")}));
+        gui.window.show();
+        auto* list = gui.control<QListWidget>(1016);
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->currentRow(), -1);
+        QVERIFY(!gui.control(1011)->isEnabled());
+        QVERIFY(!gui.window.action(ui::kCmdFirmwareVersions)->isEnabled());
+        QVERIFY(!gui.window.action(ui::kCmdExportFirmware)->isEnabled());
+
+        list->setCurrentRow(1);
+        QVERIFY(gui.control(1011)->isEnabled());
+        QVERIFY(gui.window.action(ui::kCmdFirmwareVersions)->isEnabled());
+        QVERIFY(gui.window.action(ui::kCmdExportFirmware)->isEnabled());
+        QVERIFY(!list->isVisible());
+        QCOMPARE(gui.control<QLineEdit>(1026)->text(), QStringLiteral("Opened: Adapter 0002"));
+
+        // "Show Info" follows the file selection when the menu opens.
+        gui.window.dropFiles({QString::fromStdString(sample("primary-1.1.1.hex"))});
+        QAction* info = gui.window.action(ui::kCmdShowInfo);
+        gui.logic->onMenuAboutToOpen();
+        QVERIFY(!info->isEnabled());
+        gui.control<QTreeWidget>(1040)->topLevelItem(0)->setSelected(true);
+        gui.logic->onMenuAboutToOpen();
+        QVERIFY(info->isEnabled());
+    }
+
+    void continueUpdatesTheCardThroughReportAndProgress() {
+        GuiBench gui;
+        gui.window.show();
+        gui.window.dropFiles({QString::fromStdString(sample("station-1.8.0.hex")),
+                              QString::fromStdString(sample("primary-1.1.1.hex"))});
+        const auto before = firmwareArea(gui);
+        QString reportTitle;
+        bool acceptShown = false;
+        QString finalText;
+        ModalScript script({[&](QWidget* report) {
+                                reportTitle = report->windowTitle();
+                                auto* update = report->findChild<QPushButton*>("1");
+                                acceptShown = update->isVisible() && update->text() == "UPDATE";
+                                ModalScript::click(report, "1");
+                            },
+                            [&](QWidget* box) {
+                                finalText = qobject_cast<QMessageBox*>(box)->text();
+                                answer(box, QMessageBox::Ok);
+                            }});
+        PaintWatch watch(&gui.window);
+        QTest::mouseClick(gui.control(1011), Qt::LeftButton);
+
+        QVERIFY(script.done());
+        QCOMPARE(reportTitle, QStringLiteral("Update Information"));
+        QVERIFY(acceptShown);
+        QVERIFY(watch.texts.contains(QStringLiteral("Flash update in progress...")));
+        QVERIFY(!watch.mainWindowShownMeanwhile);
+        QVERIFY(watch.barPaints > 2);
+        QVERIFY(finalText.contains(QStringLiteral("Update Successful!")));
+        QVERIFY(gui.window.isVisible() && gui.window.isEnabled());
+        QVERIFY(firmwareArea(gui) != before);
+    }
+
+    void cancelWritesNothing() {
+        GuiBench gui;
+        gui.window.show();
+        gui.window.dropFiles({QString::fromStdString(sample("station-1.8.0.hex"))});
+        const auto before = firmwareArea(gui);
+        gui.bench.clearRequests();
+        ModalScript script({[](QWidget* report) { QTest::keyClick(report, Qt::Key_Escape); }});
+        QTest::mouseClick(gui.control(1011), Qt::LeftButton);
+        QVERIFY(script.done());
+        QCOMPARE(firmwareArea(gui), before);
+        QVERIFY(gui.window.isVisible());
+    }
+
+    void droppedFilesAreQueuedInTheListsOrder() {
+        GuiBench gui;
+        gui.window.show();
+        auto* data = new QMimeData;
+        data->setUrls({QUrl::fromLocalFile(QString::fromStdString(sample("station-1.8.0.hex"))),
+                       QUrl::fromLocalFile(QString::fromStdString(sample("mac-serial.pda"))),
+                       QUrl::fromLocalFile(QString::fromStdString(sample("primary-1.1.1.hex")))});
+        const QPoint where = gui.control(1013)->geometry().center();
+        QDragEnterEvent enter(where, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&gui.window, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(where), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&gui.window, &drop);
+        delete data;
+        QCOMPARE(fileListPaths(gui),
+                 (QStringList{QString::fromStdString(sample("mac-serial.pda")),
+                              QString::fromStdString(sample("primary-1.1.1.hex")),
+                              QString::fromStdString(sample("station-1.8.0.hex"))}));
+    }
+
+    void theClipboardGetsTextAndColours() {
+        ui::ReportRequest request;
+        request.text = "{+db}Card{+k}\n{+r}Error{+k} here";
+        gui::ReportDialog report(request, nullptr);
+        report.copyToClipboard();
+        const QMimeData* data = QApplication::clipboard()->mimeData();
+        QCOMPARE(data->text(), QStringLiteral("Card\nError here"));
+        QVERIFY(data->hasHtml());
+        QVERIFY(data->html().contains(QStringLiteral("#aa0000")));
+        QVERIFY(data->html().contains(QStringLiteral("#000055")));
+    }
+
+    void theDeveloperMenuNeedsTheVariable() {
+        const auto developerMenu = [] {
+            GuiBench gui(sim::defaultBenchConfig(), gui::guiOptionsFromEnvironment().developerMenu);
+            return gui.window.findChild<QMenu*>("developerMenu") != nullptr;
+        };
+        qunsetenv("QUILLON_DEVELOPER");
+        QVERIFY(!developerMenu());
+        qputenv("QUILLON_DEVELOPER", "1");
+        QVERIFY(developerMenu());
+        qunsetenv("QUILLON_DEVELOPER");
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
