@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "ui/main_window_view.h"
 #include "ui/user_interface.h"
 #include "update/compatibility_checks.h"
+#include "update/update_card.h"
 #include "update/update_file_list.h"
 
 namespace quillon::app {
@@ -98,6 +100,9 @@ class MainWindow : public ui::CommandHost {
     const update::UpdateFileList& fileList() const { return fileList_; }
     update::UpdateFileList& fileList() { return fileList_; }
     const ui::ProgrammingOptions& options() const { return options_; }
+    // With a dry run set, "Continue" checks and reports as always but writes nothing to the
+    // card (see update::DryRun).
+    void setDryRun(std::optional<update::DryRun> dryRun) { dryRun_ = std::move(dryRun); }
     const update::SupplierRange& primarySupplier() const { return primarySupplier_; }
 
   private:
@@ -113,6 +118,7 @@ class MainWindow : public ui::CommandHost {
     pda::PdaImage pda_;
     update::UpdateFileList fileList_;
     ui::ProgrammingOptions options_;
+    std::optional<update::DryRun> dryRun_;
     update::SupplierRange primarySupplier_;
     ui::MainWindowView view_;
     std::string partNumberText_;

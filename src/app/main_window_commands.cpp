@@ -18,8 +18,9 @@ void MainWindow::restorePda(const std::string& path) {
 void MainWindow::routeCommand(int command) {
     switch (command) {
         case kCmdContinue: {
-            update::UpdateContext context{*this,    session_,         pda_, fileList_,
-                                          options_, primarySupplier_, ui_};
+            update::UpdateContext context{
+                *this,    session_,         pda_, fileList_,
+                options_, primarySupplier_, ui_,  dryRun_ ? &*dryRun_ : nullptr};
             update::updateCard(context);
             break;
         }

@@ -3,12 +3,14 @@
 // as its item data (the number --adapter takes), a tab and its text.
 #include <CLI/CLI.hpp>
 #include <ostream>
+#include <sstream>
 
 #include "app/main_window.h"
 #include "card/adapter_discovery.h"
 #include "card/adapter_session.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
+#include "cli/json_output.h"
 #include "cli/terminal_ui.h"
 #include "cli/window_session.h"
 
@@ -24,11 +26,18 @@ void addAdaptersCommand(CLI::App& app, CliIo& io, GlobalOptions& global, Command
             result.exitCode = kExitFailure;
             return;
         }
-        TerminalUserInterface ui(io, terminalOptions(io, global));
+        std::ostringstream kept;
+        CliIo jsonIo{io.in, kept, io.err};
+        TerminalUserInterface ui(global.json ? jsonIo : io, terminalOptions(io, global));
         app::MainWindow window(bench->library(), bench->registry(), ui);
         // As at start-up, but without selecting a lone adapter: listing reads no card.
         card::checkAccessLibrary(bench->library(), ui);
         window.detectAdapters(false);
+        if (global.json) {
+            io.out << adaptersJson(window, ui);
+            result.exitCode = kExitSuccess;
+            return;
+        }
         int listed = 0;
         for (const ui::AdapterListRow& row : window.view().adapters) {
             // The window's placeholder row stands for no adapter; a script reads none.

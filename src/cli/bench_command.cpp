@@ -8,6 +8,7 @@
 #include "base/atomic_file.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
+#include "cli/json_output.h"
 #include "cli/window_session.h"
 #include "sim/bench_json.h"
 #include "sim/bench_tools.h"
@@ -68,7 +69,9 @@ int initBench(CliIo& io, GlobalOptions& global, const InitOptions& options) {
         io.err << "quillon-cli: " << error << '\n';
         return kExitFailure;
     }
-    io.out << "Wrote the default bench to " << dir << '\n';
+    if (!global.quiet) {
+        io.out << "Wrote the default bench to " << dir << '\n';
+    }
     return kExitSuccess;
 }
 
@@ -97,7 +100,7 @@ void addBenchCommands(CLI::App& app, CliIo& io, GlobalOptions& global, CommandRe
             result.exitCode = kExitFailure;
             return;
         }
-        io.out << sim::describeBench(*opened);
+        io.out << (global.json ? benchJson(*opened) : sim::describeBench(*opened));
         result.exitCode = kExitSuccess;
     });
 }

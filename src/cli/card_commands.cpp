@@ -7,6 +7,7 @@
 
 #include "cli/cli.h"
 #include "cli/commands.h"
+#include "cli/json_output.h"
 #include "cli/terminal_ui.h"
 #include "cli/window_session.h"
 #include "ui/main_window_view.h"
@@ -40,7 +41,16 @@ void addReport(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& r
                Success succeeded) {
     auto* command = app.add_subcommand(name, description);
     addAnswerFlags(*command, global);
-    command->callback([&io, &global, &result, commandId, succeeded]() {
+    command->callback([&io, &global, &result, name, commandId, succeeded]() {
+        if (global.json && name != "rid-stress") {
+            result.exitCode = runWindowCommandJson(
+                io, global, terminalOptions(io, global), {}, windowCommand(commandId), name,
+                succeeded,
+                [name](app::MainWindow& window, const TerminalUserInterface& shown, bool& ok) {
+                    return cardReportJson(name, window, shown, ok);
+                });
+            return;
+        }
         TerminalUserInterface ui(io, terminalOptions(io, global));
         result.exitCode = runWindowCommand(io, global, ui, {}, commandId, succeeded);
     });

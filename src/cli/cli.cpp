@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <ostream>
 
+#include "base/log.h"
 #include "cli/commands.h"
 
 namespace quillon::cli {
@@ -123,10 +124,21 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
     addAnswerFlags(app, global,
                    "With --yes, also go on after a failure; with pda set, write a group MAC "
                    "address");
+    app.add_flag("--json", global.json,
+                 "Print one JSON document instead of the text (info, versions, adapters, pda "
+                 "show, cis, mac-type, driver-version, bench show, update)");
+    auto* quiet = app.add_flag("--quiet,-q", global.quiet,
+                               "Print only errors, warnings and the questions to answer");
+    auto* verbose = app.add_flag("--verbose,-v", global.verbose,
+                                 "Write the diagnostic log to standard error (as QUILLON_LOG=-)");
+    quiet->excludes(verbose);
     // The flags may stand before and after the command; together they are still a contradiction.
     app.parse_complete_callback([&global]() {
         if (global.yes && global.no) {
             throw CLI::ValidationError("--yes and --no exclude each other");
+        }
+        if (global.verbose) {
+            setLogTarget(LogTarget::StdErr);
         }
     });
 
@@ -136,7 +148,7 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
     addPdaCommands(app, io, global, result);
     addAdaptersCommand(app, io, global, result);
     addBenchCommands(app, io, global, result);
-    addInfoCommand(app, io, result);
+    addInfoCommand(app, io, global, result);
     addConvertCommand(app, io, global, result);
     // Only the program's own help tells the environment and the exit statuses; a command's
     // help is about that command.

@@ -20,6 +20,9 @@ struct GlobalOptions {
     bool no = false;       // --no: every question answered Cancel or No
     bool force = false;    // --force: go on after a failure, accept what is refused otherwise
     std::string colour = "auto";  // --color WHEN: auto, always or never
+    bool json = false;     // --json: one JSON document on standard output instead of the text
+    bool quiet = false;    // --quiet: only errors, warnings and questions
+    bool verbose = false;  // --verbose: the diagnostic log on standard error
 };
 
 // A command sets its result here when it ran.
@@ -32,7 +35,7 @@ struct CommandResult {
 // force: what --force does for the command, when more than going on after a failure.
 void addAnswerFlags(CLI::App& command, GlobalOptions& global, const std::string& force = {});
 
-void addInfoCommand(CLI::App& app, CliIo& io, CommandResult& result);
+void addInfoCommand(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& result);
 void addConvertCommand(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& result);
 void addUpdateCommand(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& result);
 // versions, mac-type, driver-version, cis, rid-stress and export.

@@ -5,17 +5,24 @@
 
 #include "cli/cli.h"
 #include "cli/commands.h"
+#include "cli/json_output.h"
 #include "cli/terminal_ui.h"
 #include "update/file_info_report.h"
 
 namespace quillon::cli {
 
-void addInfoCommand(CLI::App& app, CliIo& io, CommandResult& result) {
+void addInfoCommand(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& result) {
     auto* command = app.add_subcommand(
         "info", "Describe firmware (.hex), dump (.dmp) and production-data (.pda) files");
     auto files = std::make_shared<std::vector<std::string>>();
     command->add_option("FILE", *files, "Files to describe")->required();
-    command->callback([&io, &result, files]() {
+    command->callback([&io, &global, &result, files]() {
+        if (global.json) {
+            bool allRead = false;
+            io.out << infoJson(*files, allRead);
+            result.exitCode = allRead ? kExitSuccess : kExitFailure;
+            return;
+        }
         std::vector<update::FileInfoItem> items;
         for (const std::string& path : *files) {
             items.push_back({path, true});

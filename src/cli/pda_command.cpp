@@ -4,6 +4,7 @@
 
 #include "cli/cli.h"
 #include "cli/commands.h"
+#include "cli/json_output.h"
 #include "cli/terminal_ui.h"
 #include "cli/window_session.h"
 #include "commands/pda_settings_dialog.h"
@@ -67,16 +68,25 @@ void addPdaCommands(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResu
     auto* show = pda->add_subcommand("show", "List the words of the card's PDA");
     addAnswerFlags(*show, global);
     show->callback([&io, &global, &result]() {
+        const auto shownPda = [](const TerminalUserInterface& shown) {
+            for (const auto& report : shown.reports()) {
+                if (report.title == "PDA:") {
+                    return true;
+                }
+            }
+            return false;
+        };
+        if (global.json) {
+            result.exitCode = runWindowCommandJson(
+                io, global, terminalOptions(io, global), {}, windowCommand(ui::kCmdDisplayPda),
+                "pda show", shownPda,
+                [](app::MainWindow& window, const TerminalUserInterface& shown, bool& ok) {
+                    return cardReportJson("pda show", window, shown, ok);
+                });
+            return;
+        }
         TerminalUserInterface ui(io, terminalOptions(io, global));
-        result.exitCode = runWindowCommand(io, global, ui, {}, ui::kCmdDisplayPda,
-                                           [](const TerminalUserInterface& shown) {
-                                               for (const auto& report : shown.reports()) {
-                                                   if (report.title == "PDA:") {
-                                                       return true;
-                                                   }
-                                               }
-                                               return false;
-                                           });
+        result.exitCode = runWindowCommand(io, global, ui, {}, ui::kCmdDisplayPda, shownPda);
     });
 
     auto* save = pda->add_subcommand("save", "Save the card's PDA to a .pda file");

@@ -115,7 +115,7 @@ std::optional<bool> parseAnswer(const std::string& line) {
 }
 
 TerminalUserInterface::TerminalUserInterface(CliIo& io, TerminalOptions options)
-    : io_(io), options_(std::move(options)), progressLine_(io.err) {}
+    : io_(io), options_(std::move(options)), progressLine_(options_.quiet ? nowhere_ : io.err) {}
 
 TerminalUserInterface::TerminalUserInterface(CliIo& io, bool assumeYes)
     : TerminalUserInterface(io, [assumeYes] {
@@ -162,6 +162,10 @@ ui::Answer TerminalUserInterface::messageBox(const ui::MessageBox& box) {
     // Captions such as "MAC ID:" carry their own colon, and a text may begin with its caption
     // ("MAC ID: 2"); the line then reads as the text alone.
     const bool ownColon = !caption.empty() && caption.back() == ':';
+    const bool problem = box.icon == ui::Icon::Error || box.icon == ui::Icon::Warning;
+    if (!isQuestion(box) && options_.quiet && !problem) {
+        return ui::Answer::Ok;
+    }
     if (ownColon && box.text.rfind(caption, 0) == 0) {
         io_.out << box.text << '\n';
     } else {
@@ -255,16 +259,21 @@ bool TerminalUserInterface::askYesNo(const std::string& prompt) {
 bool TerminalUserInterface::showReport(const ui::ReportRequest& request) {
     progressLine_.breakLine();
     const std::string text = renderReport(request.text, options_.colour);
-    io_.out << text;
-    if (text.empty() || text.back() != '\n') {
-        io_.out << '\n';
+    if (!options_.quiet) {
+        io_.out << text;
+        if (text.empty() || text.back() != '\n') {
+            io_.out << '\n';
+        }
     }
-    reports_.push_back({request.title, false});
+    reports_.push_back({request.title, request.text, request.acceptShown, false});
     bool accepted = false;
     if (!request.acceptShown) {
         accepted = false;
     } else if (request.acceptCaption == request.cancelCaption) {
         // A report with one way out ("Close") is only read.
+        accepted = true;
+    } else if (options_.dryRun) {
+        io_.out << request.acceptCaption << "? [y/N] yes (dry run)\n";
         accepted = true;
     } else {
         accepted = askYesNo(request.acceptCaption + "? [y/N]");
@@ -276,7 +285,8 @@ bool TerminalUserInterface::showReport(const ui::ReportRequest& request) {
 
 std::unique_ptr<ui::ProgressWindow> TerminalUserInterface::createProgressWindow() {
     io_.out << std::flush;
-    return std::make_unique<TerminalProgressWindow>(io_.err, io_.errIsTerminal, progressLine_);
+    return std::make_unique<TerminalProgressWindow>(
+        options_.quiet ? nowhere_ : io_.err, io_.errIsTerminal && !options_.quiet, progressLine_);
 }
 
 bool TerminalUserInterface::runPdaSettingsDialog(pda::PdaSettingsDialog& dialog) {
@@ -300,8 +310,9 @@ bool TerminalUserInterface::runPdaSettingsDialog(pda::PdaSettingsDialog& dialog)
         return false;
     }
     progressLine_.breakLine();
-    io_.out << "View / Modify PDA Settings: MAC Address: " << dialog.macText()
-            << ", Serial Number: " << dialog.serialText() << '\n';
+    (options_.quiet ? nowhere_ : io_.out)
+        << "View / Modify PDA Settings: MAC Address: " << dialog.macText()
+        << ", Serial Number: " << dialog.serialText() << '\n';
     return true;
 }
 
@@ -311,7 +322,7 @@ void TerminalUserInterface::pushMainWindow(const ui::MainWindowView& view) {
     // the operation's outcome follows in a box.
     if (view.statusText != lastStatus_) {
         lastStatus_ = view.statusText;
-        if (!lastStatus_.empty() && progressLine_.windows() == 0) {
+        if (!lastStatus_.empty() && progressLine_.windows() == 0 && !options_.quiet) {
             progressLine_.breakLine();
             io_.out << "Status: " << lastStatus_ << '\n';
         }

@@ -48,6 +48,8 @@ struct TerminalOptions {
     AnswerPolicy answers = AnswerPolicy::Ask;
     bool force = false;   // --force: with --yes, go on after a failure too
     bool colour = false;  // ANSI colours in reports
+    bool quiet = false;   // --quiet: only errors, warnings and questions are printed
+    bool dryRun = false;  // update --dry-run: UPDATE is answered, for nothing reaches the card
     // The file a file dialog answers with; none cancels every file dialog.
     std::optional<std::string> dialogFile;
     PdaSettingsInput pdaSettings;
@@ -65,6 +67,8 @@ class TerminalUserInterface : public ui::UserInterface {
     };
     struct ShownReport {
         std::string title;
+        std::string text;  // with its colour tags
+        bool acceptShown = false;
         bool accepted = false;
     };
 
@@ -106,6 +110,7 @@ class TerminalUserInterface : public ui::UserInterface {
 
     CliIo& io_;
     TerminalOptions options_;
+    std::ostream nowhere_{nullptr};  // where --quiet sends what is not printed
     ProgressLine progressLine_;
     std::vector<ShownBox> boxes_;
     std::vector<ShownReport> reports_;

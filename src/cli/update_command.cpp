@@ -1,6 +1,7 @@
 // quillon-cli update FILE...: the main job. The files are queued as the window queues the files
 // of its command line, then "Continue" runs: the checks, the coloured report, the question, and
-// on UPDATE the programming under a progress bar.
+// on UPDATE the programming under a progress bar. A dry run stops where the card would be
+// written and writes the images and the PDA to a folder instead.
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <memory>
@@ -8,6 +9,7 @@
 
 #include "cli/cli.h"
 #include "cli/commands.h"
+#include "cli/json_output.h"
 #include "cli/terminal_ui.h"
 #include "cli/window_session.h"
 #include "ui/main_window_view.h"
@@ -86,6 +88,24 @@ void tellUnqueued(CliIo& io, const std::vector<std::string>& files,
     }
 }
 
+struct UpdateOptions {
+    std::vector<std::string> files;
+    bool dryRun = false;
+    std::string out;
+};
+
+// A dry run did its job when UPDATE would have been offered and what it would write was
+// written; a real update tells its success in one box only, every other ending (a cancelled
+// report included) leaves the card as it was or half-written.
+bool updateSucceeded(const TerminalUserInterface& shown, bool dryRun) {
+    if (!dryRun) {
+        return shown.hasBox("Update Complete");
+    }
+    const auto& boxes = shown.boxes();
+    return !boxes.empty() && boxes.back().caption == "Dry Run" &&
+           boxes.back().text.rfind("Nothing was written", 0) == 0;
+}
+
 }  // namespace
 
 void addUpdateCommand(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& result) {
@@ -93,22 +113,47 @@ void addUpdateCommand(CLI::App& app, CliIo& io, GlobalOptions& global, CommandRe
         "update",
         "Check firmware (.hex) and production-data (.pda) files against the card, show the "
         "report, and on UPDATE program them");
-    auto files = std::make_shared<std::vector<std::string>>();
+    auto options = std::make_shared<UpdateOptions>();
     command
-        ->add_option("FILE", *files,
+        ->add_option("FILE", options->files,
                      "Files to program; of the firmware files one of each kind (primary, "
                      "station, CIS) is kept, the last named")
         ->required();
+    auto* dryRun = command->add_flag(
+        "--dry-run", options->dryRun,
+        "Check and report as a real update, but write nothing to the card (exit 0 when UPDATE "
+        "would have been offered)");
+    command
+        ->add_option("--out", options->out,
+                     "With --dry-run: write each plugged image (.hex, in programming order) and "
+                     "the PDA (.pda) the update would write into this folder")
+        ->type_name("DIR")
+        ->needs(dryRun);
     addAnswerFlags(*command, global);
-    command->callback([&io, &global, &result, files]() {
-        TerminalUserInterface ui(io, terminalOptions(io, global));
-        const bool ran = runOnMainWindow(io, global, ui, *files, [&](app::MainWindow& window) {
-            tellUnqueued(io, *files, window.fileList());
+    command->callback([&io, &global, &result, options]() {
+        TerminalOptions terminal = terminalOptions(io, global);
+        terminal.dryRun = options->dryRun;
+        const auto run = [&io, options](app::MainWindow& window) {
+            tellUnqueued(io, options->files, window.fileList());
+            if (options->dryRun) {
+                window.setDryRun(update::DryRun{options->out});
+            }
             window.onCommand(ui::kCmdContinue);
-        });
-        // The update tells its success in one box only; every other ending, a cancelled report
-        // included, leaves the card as it was or half-written.
-        result.exitCode = ran && ui.hasBox("Update Complete") ? kExitSuccess : kExitFailure;
+        };
+        const bool dry = options->dryRun;
+        const auto succeeded = [dry](const TerminalUserInterface& shown) {
+            return updateSucceeded(shown, dry);
+        };
+        if (global.json) {
+            result.exitCode =
+                runWindowCommandJson(io, global, terminal, options->files, run, "update", succeeded,
+                                     [](app::MainWindow& window, const TerminalUserInterface& shown,
+                                        bool& ok) { return updateJson(window, shown, ok); });
+            return;
+        }
+        TerminalUserInterface ui(io, terminal);
+        const bool ran = runOnMainWindow(io, global, ui, options->files, run);
+        result.exitCode = ran && succeeded(ui) ? kExitSuccess : kExitFailure;
         if (ui.stopped()) {
             result.exitCode = kExitInterrupted;
         }

@@ -3,9 +3,11 @@
 #include <filesystem>
 #include <optional>
 #include <ostream>
+#include <sstream>
 
 #include "app/application.h"
 #include "card/adapter_discovery.h"
+#include "cli/json_output.h"
 #include "sim/bench_tools.h"
 
 namespace quillon::cli {
@@ -114,6 +116,7 @@ TerminalOptions terminalOptions(const CliIo& io, const GlobalOptions& global) {
                                   : AnswerPolicy::Ask;
     options.force = global.force;
     options.colour = useColour(io, global.colour);
+    options.quiet = global.quiet;
     return options;
 }
 
@@ -150,6 +153,32 @@ int runWindowCommand(CliIo& io, const GlobalOptions& global, TerminalUserInterfa
     const bool ran = runOnMainWindow(
         io, global, ui, files, [command](app::MainWindow& window) { window.onCommand(command); });
     return ran && succeeded(ui) ? kExitSuccess : kExitFailure;
+}
+
+std::function<void(app::MainWindow&)> windowCommand(int command) {
+    return [command](app::MainWindow& window) { window.onCommand(command); };
+}
+
+int runWindowCommandJson(CliIo& io, const GlobalOptions& global, TerminalOptions options,
+                         const std::vector<std::string>& files,
+                         const std::function<void(app::MainWindow&)>& run, const std::string& name,
+                         const std::function<bool(const TerminalUserInterface&)>& succeeded,
+                         const JsonDocument& document) {
+    std::ostringstream text;
+    CliIo kept{io.in, text, io.err};
+    kept.errIsTerminal = io.errIsTerminal;
+    kept.environment = io.environment;
+    options.colour = false;
+    TerminalUserInterface ui(kept, options);
+    bool ok = false;
+    std::string json;
+    const bool ran = runOnMainWindow(kept, global, ui, files, [&](app::MainWindow& window) {
+        run(window);
+        ok = succeeded(ui);
+        json = document(window, ui, ok);
+    });
+    io.out << (ran ? json : failureJson(name, &ui)) << std::flush;
+    return ran && ok ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace quillon::cli

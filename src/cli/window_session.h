@@ -47,4 +47,20 @@ int runWindowCommand(CliIo& io, const GlobalOptions& global, TerminalUserInterfa
                      const std::vector<std::string>& files, int command,
                      const std::function<bool(const TerminalUserInterface&)>& succeeded);
 
+// The JSON document of a command that ran on the window: the window, what the person was
+// shown and whether the command did its job (which the document may turn false).
+using JsonDocument =
+    std::function<std::string(app::MainWindow&, const TerminalUserInterface&, bool&)>;
+
+// Runs the command identifier on the window.
+std::function<void(app::MainWindow&)> windowCommand(int command);
+
+// As runWindowCommand, but with --json: nothing of the text reaches standard output, nobody is
+// asked (questions take the safe answer unless --yes), and document's JSON is printed instead.
+int runWindowCommandJson(CliIo& io, const GlobalOptions& global, TerminalOptions options,
+                         const std::vector<std::string>& files,
+                         const std::function<void(app::MainWindow&)>& run, const std::string& name,
+                         const std::function<bool(const TerminalUserInterface&)>& succeeded,
+                         const JsonDocument& document);
+
 }  // namespace quillon::cli

@@ -1,11 +1,13 @@
 #include "update/update_card.h"
 
+#include <filesystem>
 #include <memory>
 #include <vector>
 
 #include "card/card_identity.h"
 #include "card/card_memory.h"
 #include "image/firmware_info.h"
+#include "image/image_writer.h"
 #include "image/plug_list.h"
 #include "pda/pda_file.h"
 #include "pda/pdr_plugging.h"
@@ -193,6 +195,41 @@ bool checkFiles(UpdateContext& c, const std::vector<std::unique_ptr<FirmwareSlot
     return true;
 }
 
+// The dry run's end: what the update would write, written to files instead of the card. The
+// images are numbered in programming order, the PDA (written last) after them.
+void writeDryRun(UpdateContext& c, const std::vector<std::unique_ptr<FirmwareSlot>>& slots,
+                 bool writesPda) {
+    c.host.releaseAdapter();
+    std::string text = "Nothing was written to the card.";
+    const std::string& folder = c.dryRun->folder;
+    if (!folder.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(folder, ec);
+        text += "\nWould be written, in this order:";
+        int n = 0;
+        for (const auto& slot : slots) {
+            const std::string name = std::to_string(++n) + "-" +
+                                     std::filesystem::path(slot->path).stem().string() + ".hex";
+            const std::string path = (std::filesystem::path(folder) / name).string();
+            if (image::writeHexFile(path, slot->image, nullptr) == 0) {
+                c.ui.messageBox(box("Cannot write " + path, "Dry Run", ui::Icon::Error));
+                return;
+            }
+            text += "\n" + path;
+        }
+        if (writesPda) {
+            const std::string path =
+                (std::filesystem::path(folder) / (std::to_string(++n) + "-pda.pda")).string();
+            if (!pda::writePdaFile(c.pda, path)) {
+                c.ui.messageBox(box("Cannot write " + path, "Dry Run", ui::Icon::Error));
+                return;
+            }
+            text += "\n" + path;
+        }
+    }
+    c.ui.messageBox(box(text, "Dry Run", ui::Icon::Information));
+}
+
 }  // namespace
 
 void updateCard(UpdateContext& c) {
@@ -259,6 +296,11 @@ void updateCard(UpdateContext& c) {
     const bool accepted = c.ui.showReport(request);
     c.ui.enableMainWindow(true);
 
+    if (accepted && filesOk && c.dryRun != nullptr) {
+        writeDryRun(c, slots, pdaFileCount > 0 || listHolds(c.files, CisImage));
+        c.host.refreshControls();
+        return;
+    }
     if (accepted && filesOk) {
         PreparedUpdate prepared;
         for (const auto& slot : slots) {

@@ -16,6 +16,13 @@
 
 namespace quillon::update {
 
+// A dry run: every check and the report as in a real update, then, where the update would
+// program the card, the plugged images (in programming order) and the PDA it would write go to
+// files in folder instead (nowhere when folder is empty). Nothing is written to the card.
+struct DryRun {
+    std::string folder;
+};
+
 // What the update works on: the main window's lasting state, by reference.
 struct UpdateContext {
     ui::CommandHost& host;
@@ -25,6 +32,7 @@ struct UpdateContext {
     const ui::ProgrammingOptions& options;
     SupplierRange& primarySupplier;
     ui::UserInterface& ui;
+    const DryRun* dryRun = nullptr;  // set for a dry run
 };
 
 // The "Continue" command.
