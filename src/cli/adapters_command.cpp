@@ -20,7 +20,7 @@ void addAdaptersCommand(CLI::App& app, CliIo& io, GlobalOptions& global, Command
     auto* command = app.add_subcommand("adapters", "List the adapters Quillon can work with");
     addAnswerFlags(*command, global);
     command->callback([&io, &global, &result]() {
-        BenchLock lock;
+        sim::BenchLock lock;
         std::unique_ptr<sim::SimulatedBench> bench = openBench(io, global, lock);
         if (!bench) {
             result.exitCode = kExitFailure;

@@ -54,8 +54,8 @@ int initBench(CliIo& io, GlobalOptions& global, const InitOptions& options) {
         }
     }
     // Replacing a bench removes its cards' state: never under a process that uses them.
-    BenchLock lock;
-    if (!lock.acquire(dir, io.lockWait, io.err)) {
+    sim::BenchLock lock;
+    if (!lock.acquire(dir, io.lockWait, io.err, "quillon-cli")) {
         return kExitFailure;
     }
     std::string error;
@@ -94,7 +94,7 @@ void addBenchCommands(CLI::App& app, CliIo& io, GlobalOptions& global, CommandRe
 
     auto* show = bench->add_subcommand("show", "Describe the bench: adapters, cards and faults");
     show->callback([&io, &global, &result]() {
-        BenchLock lock;
+        sim::BenchLock lock;
         std::unique_ptr<sim::SimulatedBench> opened = openBench(io, global, lock);
         if (!opened) {
             result.exitCode = kExitFailure;

@@ -84,7 +84,7 @@ std::string pdaBackupFolder(const CliIo& io) {
 }
 
 std::unique_ptr<sim::SimulatedBench> openBench(CliIo& io, const GlobalOptions& global,
-                                               BenchLock& lock) {
+                                               sim::BenchLock& lock) {
     const std::string folder = benchFolder(io, global);
     if (folder.empty()) {
         return nullptr;
@@ -98,7 +98,7 @@ std::unique_ptr<sim::SimulatedBench> openBench(CliIo& io, const GlobalOptions& g
         return nullptr;
     }
     // Opening may compact a card's journal: no process rewrites the files another one holds.
-    if (!lock.acquire(folder, io.lockWait, io.err)) {
+    if (!lock.acquire(folder, io.lockWait, io.err, "quillon-cli")) {
         return nullptr;
     }
     std::string error;
@@ -123,7 +123,7 @@ TerminalOptions terminalOptions(const CliIo& io, const GlobalOptions& global) {
 bool runOnMainWindow(CliIo& io, const GlobalOptions& global, TerminalUserInterface& ui,
                      const std::vector<std::string>& files,
                      const std::function<void(app::MainWindow&)>& action) {
-    BenchLock lock;
+    sim::BenchLock lock;
     std::unique_ptr<sim::SimulatedBench> bench = openBench(io, global, lock);
     if (!bench) {
         return false;

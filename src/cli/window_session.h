@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "cli/bench_lock.h"
+#include "sim/bench_lock.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "cli/terminal_ui.h"
@@ -22,7 +22,7 @@ namespace quillon::cli {
 // bench) and opened (created from the built-in default on first use). Null after telling the
 // person why on standard error.
 std::unique_ptr<sim::SimulatedBench> openBench(CliIo& io, const GlobalOptions& global,
-                                               BenchLock& lock);
+                                               sim::BenchLock& lock);
 
 // The bench folder the options and environment name; empty after telling the person why.
 std::string benchFolder(CliIo& io, const GlobalOptions& global);

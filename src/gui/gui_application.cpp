@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
+#include <chrono>
 #include <memory>
+#include <sstream>
 #include <vector>
 
 #include "app/application.h"
@@ -12,6 +14,7 @@
 #include "gui/gui_user_interface.h"
 #include "gui/main_window_widget.h"
 #include "gui/single_instance.h"
+#include "sim/bench_lock.h"
 #include "sim/bench_tools.h"
 #include "sim/simulated_bench.h"
 
@@ -59,6 +62,18 @@ int runGui(QApplication& application, const QStringList& arguments, const GuiOpt
     const std::optional<std::string> folder =
         sim::resolveBenchFolder(std::nullopt, sim::benchEnvironmentFromProcess());
     std::string error = "no bench folder: set QUILLON_BENCH";
+    // The window holds the card for its whole run, as a terminal command does for its own:
+    // two processes never interleave their writes to one card.
+    sim::BenchLock lock;
+    std::ostringstream lockError;
+    if (folder && !lock.acquire(*folder, std::chrono::seconds(3), lockError, "quillon")) {
+        error = lockError.str();
+        if (!error.empty() && error.back() == '\n') {
+            error.pop_back();
+        }
+        QMessageBox::critical(nullptr, QStringLiteral("quillon"), QString::fromStdString(error));
+        return 1;
+    }
     std::unique_ptr<sim::SimulatedBench> bench =
         folder ? sim::SimulatedBench::open(*folder, error) : nullptr;
     if (!bench) {

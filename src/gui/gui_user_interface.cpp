@@ -156,4 +156,11 @@ void GuiUserInterface::pushMainWindow(const ui::MainWindowView& view) {
     window_.showView(view);
 }
 
+void GuiUserInterface::notice(const std::string& text) {
+    // Where the copy of a card's PDA went is worth a moment: the person may need it to mend
+    // the card later, so it is told in a box of its own rather than a passing status line.
+    QMessageBox::information(window_.isVisible() ? &window_ : nullptr, QStringLiteral("quillon"),
+                             QString::fromStdString(text));
+}
+
 }  // namespace quillon::gui

@@ -25,6 +25,7 @@ class GuiUserInterface : public ui::UserInterface {
     void showMainWindow(bool shown) override;
     void enableMainWindow(bool enabled) override;
     void pushMainWindow(const ui::MainWindowView& view) override;
+    void notice(const std::string& text) override;
 
   private:
     MainWindowWidget& window_;

@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "card/card_identity.h"
-#include "cli/bench_lock.h"
 #include "cli_bench.h"
+#include "sim/bench_lock.h"
 
 namespace quillon {
 namespace {
@@ -25,9 +25,9 @@ std::string cardPdaListing(const CliBench& bench) {
 TEST(CliSafety, ACardInUseByAnotherProcessIsLeftAlone) {
     CliBench bench;
     const std::string before = cardPdaListing(bench);
-    cli::BenchLock other;
+    sim::BenchLock other;
     std::ostringstream ignored;
-    ASSERT_TRUE(other.acquire(bench.folder(), std::chrono::milliseconds(0), ignored));
+    ASSERT_TRUE(other.acquire(bench.folder(), std::chrono::milliseconds(0), ignored, "test"));
 
     const std::vector<std::vector<std::string>> commands = {
         {"pda", "set", "--mac", "00-11-22-33-44-55"},

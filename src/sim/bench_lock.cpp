@@ -1,4 +1,4 @@
-#include "cli/bench_lock.h"
+#include "sim/bench_lock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-namespace quillon::cli {
+namespace quillon::sim {
 namespace {
 
 // The process id the holder wrote into the lock file, or empty when it cannot be told.
@@ -43,7 +43,7 @@ void BenchLock::release() {
 }
 
 bool BenchLock::acquire(const std::string& folder, std::chrono::milliseconds wait,
-                        std::ostream& err) {
+                        std::ostream& err, std::string_view program) {
     release();
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);
@@ -54,7 +54,7 @@ bool BenchLock::acquire(const std::string& folder, std::chrono::milliseconds wai
     const std::string path = (std::filesystem::path(folder) / kFileName).string();
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
-        err << "quillon-cli: " << path
+        err << program << ": " << path
             << ": cannot open the bench's lock file: " << std::strerror(errno) << '\n';
         return false;
     }
@@ -65,7 +65,7 @@ bool BenchLock::acquire(const std::string& folder, std::chrono::milliseconds wai
             break;
         }
         if (errno != EWOULDBLOCK && errno != EINTR) {
-            err << "quillon-cli: " << path << ": cannot lock the bench: " << std::strerror(errno)
+            err << program << ": " << path << ": cannot lock the bench: " << std::strerror(errno)
                 << '\n';
             ::close(fd);
             return false;
@@ -94,4 +94,4 @@ bool BenchLock::acquire(const std::string& folder, std::chrono::milliseconds wai
     return true;
 }
 
-}  // namespace quillon::cli
+}  // namespace quillon::sim

@@ -8,8 +8,9 @@
 #include <chrono>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 
-namespace quillon::cli {
+namespace quillon::sim {
 
 class BenchLock {
   public:
@@ -21,7 +22,9 @@ class BenchLock {
     // Takes the exclusive lock of folder (creating the folder and its lock file when missing),
     // waiting up to wait while another process holds it. False, after telling the person on
     // err which process holds the card, when the wait ran out or the lock cannot be taken.
-    bool acquire(const std::string& folder, std::chrono::milliseconds wait, std::ostream& err);
+    // program names the one who tells, at the start of each line ("quillon-cli").
+    bool acquire(const std::string& folder, std::chrono::milliseconds wait, std::ostream& err,
+                 std::string_view program);
     bool held() const { return fd_ >= 0; }
     void release();
 
@@ -32,4 +35,4 @@ class BenchLock {
     int fd_ = -1;
 };
 
-}  // namespace quillon::cli
+}  // namespace quillon::sim
