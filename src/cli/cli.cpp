@@ -19,7 +19,8 @@ constexpr const char* kFooter =
     "Exit status:\n"
     "  0  success\n"
     "  1  a failure the program reported (a refused or cancelled update included)\n"
-    "  2  a usage error: an unknown command or option, a missing or malformed argument";
+    "  2  a usage error: an unknown command or option, a missing or malformed argument\n"
+    "  130  an update stopped by a second interrupt while it wrote the card";
 
 // The options a token takes a value for, so that the command can be found among the words.
 bool takesValue(const std::string& token) {
@@ -127,15 +128,17 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
     app.add_flag("--json", global.json,
                  "Print one JSON document instead of the text (info, versions, adapters, pda "
                  "show, cis, mac-type, driver-version, bench show, update)");
-    auto* quiet = app.add_flag("--quiet,-q", global.quiet,
-                               "Print only errors, warnings and the questions to answer");
-    auto* verbose = app.add_flag("--verbose,-v", global.verbose,
-                                 "Write the diagnostic log to standard error (as QUILLON_LOG=-)");
-    quiet->excludes(verbose);
+    app.add_flag("--quiet,-q", global.quiet,
+                 "Print only errors, warnings and the questions to answer");
+    app.add_flag("--verbose,-v", global.verbose,
+                 "Write the diagnostic log to standard error (as QUILLON_LOG=-)");
     // The flags may stand before and after the command; together they are still a contradiction.
     app.parse_complete_callback([&global]() {
         if (global.yes && global.no) {
             throw CLI::ValidationError("--yes and --no exclude each other");
+        }
+        if (global.quiet && global.verbose) {
+            throw CLI::ValidationError("--quiet and --verbose exclude each other");
         }
         if (global.verbose) {
             setLogTarget(LogTarget::StdErr);

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "sim/bench_lock.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "cli/terminal_ui.h"
+#include "sim/bench_lock.h"
 #include "sim/simulated_bench.h"
 
 namespace quillon::cli {
