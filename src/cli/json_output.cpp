@@ -307,6 +307,17 @@ std::string updateJson(const app::MainWindow& window, const TerminalUserInterfac
         files.push_back(file);
     }
     document["files"] = files;
+    json images = json::array();
+    for (const WrittenImage& image : shown.writtenImages()) {
+        images.push_back({{"name", image.item.name},
+                          {"number", image.item.number},
+                          {"bytes", image.item.bytes},
+                          {"blocks", image.blocks},
+                          {"blocksWritten", image.blocksWritten},
+                          {"succeeded", image.succeeded},
+                          {"seconds", image.seconds}});
+    }
+    document["images"] = images;
     json report = json::array();
     bool offered = false;
     bool accepted = false;

@@ -156,6 +156,10 @@ void TerminalProgressWindow::end() {
         return;
     }
     ended_ = true;
+    if (!item().name.empty()) {
+        line_.addImage({item(), rangeSet_ ? high_ - low_ : 0, rangeSet_ ? position_ - low_ : 0,
+                        outcome() == Outcome::Succeeded, secondsSinceStart()});
+    }
     const std::string time = secondsText(secondsSinceStart());
     const std::string ending = outcome() == Outcome::Succeeded ? ": written in " + time
                                : outcome() == Outcome::Failed

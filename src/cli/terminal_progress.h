@@ -8,6 +8,7 @@
 #include <chrono>
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 #include "ui/user_interface.h"
 
@@ -16,9 +17,21 @@ namespace quillon::cli {
 // Whether a bar line is drawn on the terminal and not yet ended. Anything else printed while
 // an operation runs (a question about a failed block, say) ends the line first, so that it
 // starts on a line of its own.
+// One image of an update as its progress window saw it end.
+struct WrittenImage {
+    ui::ProgressItem item;
+    int blocks = 0;         // the blocks of the image
+    int blocksWritten = 0;  // the blocks done when the window ended
+    bool succeeded = false;
+    double seconds = 0;
+};
+
 class ProgressLine {
   public:
     explicit ProgressLine(std::ostream& err) : err_(err) {}
+    // The images whose progress windows have ended, in order.
+    const std::vector<WrittenImage>& images() const { return images_; }
+    void addImage(WrittenImage image) { images_.push_back(std::move(image)); }
     bool open() const { return open_; }
     void setOpen(bool open) { open_ = open; }
     void breakLine();
@@ -30,6 +43,7 @@ class ProgressLine {
     std::ostream& err_;
     bool open_ = false;
     int windows_ = 0;
+    std::vector<WrittenImage> images_;
 };
 
 class TerminalProgressWindow : public ui::ProgressWindow {

@@ -93,6 +93,8 @@ class TerminalUserInterface : public ui::UserInterface {
     // What was shown, in order.
     const std::vector<ShownBox>& boxes() const { return boxes_; }
     const std::vector<ShownReport>& reports() const { return reports_; }
+    // The images an update wrote or tried to write, as their progress ended.
+    const std::vector<WrittenImage>& writtenImages() const { return progressLine_.images(); }
     bool hasBox(const std::string& caption) const;
     // The number of boxes shown before the first file dialog was answered with a file, or none
     // when no file dialog was answered.

@@ -63,6 +63,11 @@ TEST(CliJson, EveryCommandPrintsOneDocument) {
     EXPECT_EQ(updated["verdict"]["filesOk"], true);
     EXPECT_EQ(updated["report"].back()["colour"], "green");
     EXPECT_EQ(updated["messages"].back()["text"], "Update Successful!   ");
+    // The station image is 24 KiB: fourteen blocks, all written.
+    EXPECT_EQ(updated["images"][0]["name"], "station-1.8.0.hex");
+    EXPECT_EQ(updated["images"][0]["blocks"], 14);
+    EXPECT_EQ(updated["images"][0]["blocksWritten"], 14);
+    EXPECT_EQ(updated["images"][0]["succeeded"], true);
 
     const auto missing = bench.run({"--json", "info", bench.file("missing.hex")});
     EXPECT_EQ(missing.exitCode, 1);
