@@ -45,6 +45,23 @@ void insert(PdaImage& pda, std::uint16_t length, std::uint16_t code,
     pda.insertRecord(words);
 }
 
+// Before a write that may go over a PDA that did not read (clear, restore): keeps a copy of a
+// PDA that was read, or says that there is none to keep. False, with the adapter released,
+// when the copy could not be kept: then nothing may be written.
+bool keepCopyOrUnread(ui::CommandHost& host, const PdaImage& pda,
+                      const ui::ProgrammingOptions& options, ui::UserInterface& ui) {
+    if (!pda.readFromCard()) {
+        ui.notice("The card's PDA could not be read: no copy of it was kept.");
+        return true;
+    }
+    if (backUpPda(pda, options.pdaBackupFolder, ui)) {
+        return true;
+    }
+    host.releaseAdapter();
+    host.refreshControls();
+    return false;
+}
+
 }  // namespace
 
 std::string pdaListing(const PdaImage& pda) {
@@ -131,14 +148,8 @@ void clearPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pd
         if (host.ensureAdapterOpen(true)) {
             // Clearing is the one write allowed over a PDA that did not read; there is then
             // nothing of the card's own to keep.
-            if (pda.readFromCard()) {
-                if (!backUpPda(pda, options.pdaBackupFolder, ui)) {
-                    host.releaseAdapter();
-                    host.refreshControls();
-                    return;
-                }
-            } else {
-                ui.notice("The card's PDA could not be read: no copy of it was kept.");
+            if (!keepCopyOrUnread(host, pda, options, ui)) {
+                return;
             }
             pda.clear();
             // What remains is the end record alone; a failed write says nothing, and the
@@ -236,14 +247,8 @@ void restorePda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& 
         host.refreshControls();
         return;
     }
-    if (pda.readFromCard()) {
-        if (!backUpPda(pda, options.pdaBackupFolder, ui)) {
-            host.releaseAdapter();
-            host.refreshControls();
-            return;
-        }
-    } else {
-        ui.notice("The card's PDA could not be read: no copy of it was kept.");
+    if (!keepCopyOrUnread(host, pda, options, ui)) {
+        return;
     }
     std::string text;
     if (card::writePda(session, restored, options.forceAllBlocks, options.verifyDownloads)) {
