@@ -13,14 +13,12 @@
 #include "cli/terminal_ui.h"
 #include "cli/window_session.h"
 #include "ui/main_window_view.h"
+#include "update/update_card.h"
 #include "update/update_file_list.h"
 
 namespace quillon::cli {
 
 namespace {
-
-// The update refuses to start with more queued files than this.
-constexpr int kUpdateFileLimit = 9;
 
 int indexOf(const update::UpdateFileList& list, const std::string& path) {
     for (int i = 0; i < list.count(); ++i) {
@@ -29,24 +27,6 @@ int indexOf(const update::UpdateFileList& list, const std::string& path) {
         }
     }
     return -1;
-}
-
-// Whether a queued file of kind later pushes a file of kind earlier out of the queue.
-bool replaces(int later, int earlier) {
-    using namespace update;
-    switch (earlier) {
-        case PrimaryFirmware:
-            return later == PrimaryFirmware || later == PrimaryAndStation;
-        case StationFirmware:
-            return later == StationFirmware || later == PrimaryAndStation;
-        case PrimaryAndStation:
-            return later == PrimaryFirmware || later == StationFirmware ||
-                   later == PrimaryAndStation;
-        case CisImage:
-            return later == CisImage;
-        default:
-            return false;
-    }
 }
 
 // Names on standard error every file of the command line the queue did not keep, and why: a
@@ -72,7 +52,7 @@ void tellUnqueued(CliIo& io, const std::vector<std::string>& files,
         std::string replacement;
         for (std::size_t later = i + 1; later < files.size(); ++later) {
             const int laterType = queued.typeAt(indexOf(queued, files[later]));
-            if (laterType >= 0 && replaces(laterType, type)) {
+            if (laterType >= 0 && update::UpdateFileList::displaces(laterType, type)) {
                 replacement = files[later];
             }
         }
@@ -82,9 +62,9 @@ void tellUnqueued(CliIo& io, const std::vector<std::string>& files,
         }
         io.err << '\n';
     }
-    if (queued.count() > kUpdateFileLimit) {
+    if (queued.count() > update::kUpdateFileLimit) {
         io.err << "quillon-cli: " << queued.count() << " files queued; an update takes at most "
-               << kUpdateFileLimit << '\n';
+               << update::kUpdateFileLimit << '\n';
     }
 }
 

@@ -16,9 +16,6 @@
 namespace quillon::update {
 namespace {
 
-// An update takes at most this many queued files, ".pda" files included.
-constexpr int kFileLimit = 9;
-
 constexpr const char* kPdaWithoutStation =
     "Please note that PDA changes will not take effect without updating station code.\n\n"
     "For cards using Small Serial Flash: disconnect and reconnect\n"
@@ -259,7 +256,7 @@ void updateCard(UpdateContext& c) {
     if (pdaFileCount < 0) {
         return;
     }
-    if (c.files.count() > kFileLimit) {
+    if (c.files.count() > kUpdateFileLimit) {
         c.host.releaseAdapter();
         c.ui.messageBox(box("Error - Too many files at once", "Error", ui::Icon::Error));
         return;

@@ -16,6 +16,9 @@
 
 namespace quillon::update {
 
+// An update takes at most this many queued files, ".pda" files included.
+constexpr int kUpdateFileLimit = 9;
+
 // A dry run: every check and the report as in a real update, then, where the update would
 // program the card, the plugged images (in programming order) and the PDA it would write go to
 // files in folder instead (nowhere when folder is empty). Nothing is written to the card.

@@ -127,31 +127,37 @@ void UpdateFileList::addFile(const std::string& path, ui::UserInterface& ui) {
     insertItem(type, text, path);
 }
 
-int UpdateFileList::insertItem(FileType type, const std::string& typeText,
-                               const std::string& path) {
-    switch (type) {
+bool UpdateFileList::displaces(int incoming, int queued) {
+    switch (incoming) {
         case PrimaryFirmware:
         case StationFirmware:
-            removeAllOfType(type);
-            removeAllOfType(PrimaryAndStation);
-            break;
+            return queued == incoming || queued == PrimaryAndStation;
         case PrimaryAndStation:
-            removeAllOfType(PrimaryFirmware);
-            removeAllOfType(StationFirmware);
-            removeAllOfType(PrimaryAndStation);
-            break;
+            return queued == PrimaryFirmware || queued == StationFirmware ||
+                   queued == PrimaryAndStation;
         case CisImage:
-            removeAllOfType(CisImage);
-            break;
-        case PdaFile:
-        case OtherFile:
-            for (int i = findFirstOfType(type); i >= 0 && i < count() && typeAt(i) == type; ++i) {
-                if (sameTextIgnoringCase(rows_[static_cast<std::size_t>(i)].path, path)) {
-                    removeAt(i);
-                    break;
-                }
+            return queued == CisImage;
+        default:
+            return false;
+    }
+}
+
+int UpdateFileList::insertItem(FileType type, const std::string& typeText,
+                               const std::string& path) {
+    if (type == PdaFile || type == OtherFile) {
+        // Files of these kinds stand side by side; only the same file again replaces itself.
+        for (int i = findFirstOfType(type); i >= 0 && i < count() && typeAt(i) == type; ++i) {
+            if (sameTextIgnoringCase(rows_[static_cast<std::size_t>(i)].path, path)) {
+                removeAt(i);
+                break;
             }
-            break;
+        }
+    } else {
+        for (int i = count() - 1; i >= 0; --i) {
+            if (displaces(type, typeAt(i))) {
+                removeAt(i);
+            }
+        }
     }
 
     const auto position = std::find_if(

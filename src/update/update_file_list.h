@@ -29,6 +29,9 @@ class UpdateFileList {
     // Classifies the file by reading it and inserts it. A directory is ignored; a file that
     // cannot be read is still listed (as " unknown", or as a ".pda" file by its name).
     void addFile(const std::string& path, ui::UserInterface& ui);
+    // Whether a firmware file of kind incoming pushes a queued file of kind queued out of the
+    // list: one primary, one station (or one file holding both) and one CIS image are kept.
+    static bool displaces(int incoming, int queued);
     // Applies the type's replacement rule and inserts at the sorted position; the new index.
     int insertItem(FileType type, const std::string& typeText, const std::string& path);
     // The index of the last item removed, or -1.
