@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "app/application.h"
+#include "base/state_folder.h"
 #include "card/adapter_discovery.h"
 #include "cli/json_output.h"
 #include "sim/bench_tools.h"
@@ -70,17 +71,9 @@ std::string benchFolder(CliIo& io, const GlobalOptions& global) {
 }
 
 std::string pdaBackupFolder(const CliIo& io) {
-    // A relative XDG_STATE_HOME is invalid and is to be ignored.
-    const std::string state = io.env("XDG_STATE_HOME");
-    if (!state.empty() && state.front() == '/') {
-        return (std::filesystem::path(state) / "quillon" / "pda-backups").string();
-    }
-    const std::string home = io.env("HOME");
-    if (!home.empty()) {
-        return (std::filesystem::path(home) / ".local" / "state" / "quillon" / "pda-backups")
-            .string();
-    }
-    return {};
+    const std::optional<std::string> state =
+        quillonStateFolder(setValue(io, "XDG_STATE_HOME"), setValue(io, "HOME"));
+    return state ? (std::filesystem::path(*state) / "pda-backups").string() : std::string();
 }
 
 std::unique_ptr<sim::SimulatedBench> openBench(CliIo& io, const GlobalOptions& global,

@@ -10,6 +10,7 @@
 
 #include "app/application.h"
 #include "base/log.h"
+#include "base/state_folder.h"
 #include "gui/file_association.h"
 #include "gui/gui_user_interface.h"
 #include "gui/main_window_widget.h"
@@ -28,19 +29,13 @@ GuiOptions guiOptionsFromEnvironment() {
 
 namespace {
 
-// $XDG_STATE_HOME/quillon/pda-backups (an absolute XDG_STATE_HOME only), else
-// ~/.local/state/quillon/pda-backups; empty when neither is known, and then nothing writes the
-// PDA.
+// The folder for copies of the card's PDA; empty when no state folder is known, and then
+// nothing writes the PDA.
 std::string pdaBackupFolder() {
-    const QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    if (state.startsWith(QLatin1Char('/'))) {
-        return (state + QStringLiteral("/quillon/pda-backups")).toStdString();
-    }
-    const QString home = qEnvironmentVariable("HOME");
-    if (!home.isEmpty()) {
-        return (home + QStringLiteral("/.local/state/quillon/pda-backups")).toStdString();
-    }
-    return {};
+    const sim::BenchEnvironment environment = sim::benchEnvironmentFromProcess();
+    const std::optional<std::string> state =
+        quillonStateFolder(environment.xdgStateHome, environment.home);
+    return state ? *state + "/pda-backups" : std::string();
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "base/atomic_file.h"
+#include "base/state_folder.h"
 #include "sim/bench_json.h"
 #include "sim/pda_words.h"
 
@@ -257,15 +258,12 @@ std::optional<std::string> resolveBenchFolder(const std::optional<std::string>& 
     if (usable(environment.quillonBench)) {
         return *environment.quillonBench;
     }
-    // A relative XDG_STATE_HOME is invalid and is to be ignored.
-    if (usable(environment.xdgStateHome) && environment.xdgStateHome->front() == '/') {
-        return (std::filesystem::path(*environment.xdgStateHome) / "quillon" / "bench").string();
+    const std::optional<std::string> state =
+        quillonStateFolder(environment.xdgStateHome, environment.home);
+    if (!state) {
+        return std::nullopt;
     }
-    if (usable(environment.home)) {
-        return (std::filesystem::path(*environment.home) / ".local" / "state" / "quillon" / "bench")
-            .string();
-    }
-    return std::nullopt;
+    return (std::filesystem::path(*state) / "bench").string();
 }
 
 bool initBench(const std::string& dir, std::string& error, bool overwrite) {
