@@ -62,9 +62,13 @@ int runGui(QApplication& application, const QStringList& arguments, const GuiOpt
     sim::BenchLock lock;
     std::ostringstream lockError;
     if (folder && !lock.acquire(*folder, std::chrono::seconds(3), lockError, "quillon")) {
+        // The box tells the outcome alone: the last line, not the note that it waited.
         error = lockError.str();
         if (!error.empty() && error.back() == '\n') {
             error.pop_back();
+        }
+        if (const std::size_t lastLine = error.rfind('\n'); lastLine != std::string::npos) {
+            error.erase(0, lastLine + 1);
         }
         QMessageBox::critical(nullptr, QStringLiteral("quillon"), QString::fromStdString(error));
         return 1;

@@ -73,14 +73,14 @@ bool BenchLock::acquire(const std::string& folder, std::chrono::milliseconds wai
         const std::string holder = holderOf(fd);
         const std::string who = holder.empty() ? "another process" : "process " + holder;
         if (std::chrono::steady_clock::now() >= deadline) {
-            err << "quillon-cli: the card is in use by " << who
+            err << program << ": the card is in use by " << who
                 << " (another quillon-cli or the Quillon window); nothing was done. Try again "
                    "when it has finished.\n";
             ::close(fd);
             return false;
         }
         if (!told) {
-            err << "quillon-cli: the card is in use by " << who << "; waiting...\n" << std::flush;
+            err << program << ": the card is in use by " << who << "; waiting...\n" << std::flush;
             told = true;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
