@@ -26,7 +26,7 @@ LogTarget logTarget();
 
 // Appends formatted text to the log; adds no line end. When the log file cannot be opened,
 // the log stays silent for the rest of the run.
-void writeLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void writeLog(const char* format, ...) __attribute__((format(gnu_printf, 1, 2)));
 
 // Captures the log while it lives and restores the previous target afterwards.
 class LogCapture {

@@ -8,6 +8,7 @@
 #include "app/main_window.h"
 #include "card/adapter_discovery.h"
 #include "card/adapter_session.h"
+#include "cli/card_access.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "cli/json_output.h"
@@ -20,18 +21,17 @@ void addAdaptersCommand(CLI::App& app, CliIo& io, GlobalOptions& global, Command
     auto* command = app.add_subcommand("adapters", "List the adapters Quillon can work with");
     addAnswerFlags(*command, global);
     command->callback([&io, &global, &result]() {
-        sim::BenchLock lock;
-        std::unique_ptr<sim::SimulatedBench> bench = openBench(io, global, lock);
-        if (!bench) {
+        const std::unique_ptr<CardAccess> card = openCardAccess(io, global);
+        if (!card) {
             result.exitCode = kExitFailure;
             return;
         }
         std::ostringstream kept;
         CliIo jsonIo{io.in, kept, io.err};
         TerminalUserInterface ui(global.json ? jsonIo : io, terminalOptions(io, global));
-        app::MainWindow window(bench->library(), bench->registry(), ui);
+        app::MainWindow window(card->library(), card->registry(), ui);
         // As at start-up, but without selecting a lone adapter: listing reads no card.
-        card::checkAccessLibrary(bench->library(), ui);
+        card::checkAccessLibrary(card->library(), ui);
         window.detectAdapters(false);
         if (global.json) {
             io.out << adaptersJson(window, ui);

@@ -1,11 +1,12 @@
-// The terminal's answer to SIGINT, SIGTERM and SIGHUP while the card's flash is written. Cut
+// The terminal's answer to SIGINT, SIGTERM and SIGHUP (on Windows: Ctrl+C, Ctrl+Break and a
+// closed console window) while the card's flash is written. Cut
 // short, a write leaves the card with half an image and its protocols blocked; so while the
 // hold lasts the first interrupt only warns, and the second asks the update to stop after the
 // current block, which then unblocks the card and says what is left to do. Outside a hold the
 // signals keep their usual effect and end the program at once.
 #pragma once
 
-#include <csignal>
+#include <memory>
 
 namespace quillon::cli {
 
@@ -22,7 +23,9 @@ class InterruptHold {
     static int count();
 
   private:
-    struct sigaction previous_[3];
+    // What the platform had installed before.
+    struct Previous;
+    std::unique_ptr<Previous> previous_;
 };
 
 }  // namespace quillon::cli

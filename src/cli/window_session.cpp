@@ -6,8 +6,10 @@
 #include <sstream>
 
 #include "app/application.h"
+#include "base/file_path.h"
 #include "base/state_folder.h"
 #include "card/adapter_discovery.h"
+#include "cli/card_access.h"
 #include "cli/json_output.h"
 #include "sim/bench_tools.h"
 
@@ -59,7 +61,8 @@ bool selectAdapterByIndex(CliIo& io, app::MainWindow& window, std::uint32_t inde
 
 std::string benchFolder(CliIo& io, const GlobalOptions& global) {
     const sim::BenchEnvironment environment{setValue(io, "QUILLON_BENCH"),
-                                            setValue(io, "XDG_STATE_HOME"), setValue(io, "HOME")};
+                                            setValue(io, "XDG_STATE_HOME"), setValue(io, "HOME"),
+                                            setValue(io, "LOCALAPPDATA"), setValue(io, "APPDATA")};
     const std::optional<std::string> option =
         global.benchDir.empty() ? std::nullopt : std::optional<std::string>(global.benchDir);
     const std::optional<std::string> folder = sim::resolveBenchFolder(option, environment);
@@ -72,8 +75,9 @@ std::string benchFolder(CliIo& io, const GlobalOptions& global) {
 
 std::string pdaBackupFolder(const CliIo& io) {
     const std::optional<std::string> state =
-        quillonStateFolder(setValue(io, "XDG_STATE_HOME"), setValue(io, "HOME"));
-    return state ? (std::filesystem::path(*state) / "pda-backups").string() : std::string();
+        platformStateFolder({setValue(io, "XDG_STATE_HOME"), setValue(io, "HOME"),
+                             setValue(io, "LOCALAPPDATA"), setValue(io, "APPDATA")});
+    return state ? pathText(filePath(*state) / "pda-backups") : std::string();
 }
 
 std::unique_ptr<sim::SimulatedBench> openBench(CliIo& io, const GlobalOptions& global,
@@ -85,7 +89,7 @@ std::unique_ptr<sim::SimulatedBench> openBench(CliIo& io, const GlobalOptions& g
     // Only the default location is made on first use: a named folder that is not there is
     // more likely a typing error than a wish for a new bench.
     std::error_code ec;
-    if (!global.benchDir.empty() && !std::filesystem::is_directory(folder, ec)) {
+    if (!global.benchDir.empty() && !std::filesystem::is_directory(filePath(folder), ec)) {
         io.err << "quillon-cli: " << folder
                << ": no such bench folder (quillon-cli --bench DIR bench init makes one)\n";
         return nullptr;
@@ -116,15 +120,14 @@ TerminalOptions terminalOptions(const CliIo& io, const GlobalOptions& global) {
 bool runOnMainWindow(CliIo& io, const GlobalOptions& global, TerminalUserInterface& ui,
                      const std::vector<std::string>& files,
                      const std::function<void(app::MainWindow&)>& action) {
-    sim::BenchLock lock;
-    std::unique_ptr<sim::SimulatedBench> bench = openBench(io, global, lock);
-    if (!bench) {
+    const std::unique_ptr<CardAccess> card = openCardAccess(io, global);
+    if (!card) {
         return false;
     }
     std::vector<std::string> arguments{"quillon-cli"};
     arguments.insert(arguments.end(), files.begin(), files.end());
     const std::unique_ptr<app::MainWindow> started =
-        app::startApplication(bench->library(), bench->registry(), ui, arguments);
+        app::startApplication(card->library(), card->registry(), ui, arguments);
     app::MainWindow& window = *started;
     window.setPdaBackupFolder(pdaBackupFolder(io));
     if (global.adapter >= 0) {

@@ -27,8 +27,9 @@ std::unique_ptr<sim::SimulatedBench> openBench(CliIo& io, const GlobalOptions& g
 // The bench folder the options and environment name; empty after telling the person why.
 std::string benchFolder(CliIo& io, const GlobalOptions& global);
 
-// The folder for copies of the card's PDA: $XDG_STATE_HOME/quillon/pda-backups, else
-// ~/.local/state/quillon/pda-backups; empty when neither is known.
+// The folder for copies of the card's PDA: pda-backups in the state folder
+// ($XDG_STATE_HOME/quillon, else ~/.local/state/quillon; %LOCALAPPDATA%\Quillon on Windows);
+// empty when the environment gives none.
 std::string pdaBackupFolder(const CliIo& io);
 
 // The terminal face the options ask for.

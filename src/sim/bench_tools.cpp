@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "base/atomic_file.h"
+#include "base/file_path.h"
 #include "base/state_folder.h"
 #include "sim/bench_json.h"
 #include "sim/pda_words.h"
@@ -21,7 +22,7 @@ std::optional<std::string> nonEmpty(const char* value) {
     return std::string(value);
 }
 
-void appendf(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void appendf(std::string& out, const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
 
 void appendf(std::string& out, const char* format, ...) {
     std::va_list args;
@@ -244,6 +245,8 @@ BenchEnvironment benchEnvironmentFromProcess() {
     environment.quillonBench = nonEmpty(std::getenv("QUILLON_BENCH"));
     environment.xdgStateHome = nonEmpty(std::getenv("XDG_STATE_HOME"));
     environment.home = nonEmpty(std::getenv("HOME"));
+    environment.localAppData = nonEmpty(std::getenv("LOCALAPPDATA"));
+    environment.appData = nonEmpty(std::getenv("APPDATA"));
     return environment;
 }
 
@@ -259,11 +262,12 @@ std::optional<std::string> resolveBenchFolder(const std::optional<std::string>& 
         return *environment.quillonBench;
     }
     const std::optional<std::string> state =
-        quillonStateFolder(environment.xdgStateHome, environment.home);
+        platformStateFolder({environment.xdgStateHome, environment.home, environment.localAppData,
+                             environment.appData});
     if (!state) {
         return std::nullopt;
     }
-    return (std::filesystem::path(*state) / "bench").string();
+    return pathText(filePath(*state) / "bench");
 }
 
 bool initBench(const std::string& dir, std::string& error, bool overwrite) {

@@ -14,15 +14,18 @@ struct BenchEnvironment {
     std::optional<std::string> quillonBench;  // QUILLON_BENCH
     std::optional<std::string> xdgStateHome;  // XDG_STATE_HOME
     std::optional<std::string> home;          // HOME
+    std::optional<std::string> localAppData;  // LOCALAPPDATA (Windows)
+    std::optional<std::string> appData;       // APPDATA (Windows)
 };
 
-// Reads the three variables of the running process.
+// Reads the variables of the running process.
 BenchEnvironment benchEnvironmentFromProcess();
 
-// The bench folder: the --bench option when given, else $QUILLON_BENCH, else
-// $XDG_STATE_HOME/quillon/bench, else $HOME/.local/state/quillon/bench. Empty values count
-// as unset, and so does an XDG_STATE_HOME that is not an absolute path. None when not even
-// HOME is known.
+// The bench folder: the --bench option when given, else $QUILLON_BENCH, else "bench" in the
+// platform's state folder ($XDG_STATE_HOME/quillon/bench, else $HOME/.local/state/quillon/bench;
+// on Windows %LOCALAPPDATA%\Quillon\bench, else %APPDATA%\Quillon\bench). Empty values count
+// as unset, and so does an XDG_STATE_HOME that is not an absolute path. None when the
+// environment gives no state folder.
 std::optional<std::string> resolveBenchFolder(const std::optional<std::string>& benchOption,
                                               const BenchEnvironment& environment);
 

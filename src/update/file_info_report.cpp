@@ -26,7 +26,7 @@ constexpr std::uint32_t kFlashStart = 0x300000;
 // The report reads the image in large blocks; spans that continue each other list as one.
 constexpr std::uint16_t kReportBlock = 0xF000;
 
-std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+std::string format(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
 
 std::string format(const char* fmt, ...) {
     std::array<char, 160> buffer{};

@@ -267,13 +267,13 @@ TEST(BenchTools, ResolvesTheBenchFolder) {
         BenchEnvironment environment;
         std::optional<std::string> folder;
     } cases[] = {
-        {"/b", {"/q", "/x", "/h"}, "/b"},
-        {none, {"/q", "/x", "/h"}, "/q"},
-        {none, {"", "/x", "/h"}, "/x/quillon/bench"},
-        {none, {none, "/x", "/h"}, "/x/quillon/bench"},
-        {none, {none, "relative", "/h"}, "/h/.local/state/quillon/bench"},
-        {none, {none, none, "/h"}, "/h/.local/state/quillon/bench"},
-        {"", {none, none, none}, none},
+        {"/b", {"/q", "/x", "/h", none, none}, "/b"},
+        {none, {"/q", "/x", "/h", none, none}, "/q"},
+        {none, {"", "/x", "/h", none, none}, "/x/quillon/bench"},
+        {none, {none, "/x", "/h", none, none}, "/x/quillon/bench"},
+        {none, {none, "relative", "/h", none, none}, "/h/.local/state/quillon/bench"},
+        {none, {none, none, "/h", none, none}, "/h/.local/state/quillon/bench"},
+        {"", {none, none, none, none, none}, none},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(resolveBenchFolder(c.option, c.environment), c.folder);

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <csignal>
 #include <cstring>
 
 namespace quillon::cli {
@@ -37,7 +38,11 @@ extern "C" void onInterrupt(int) {
 
 }  // namespace
 
-InterruptHold::InterruptHold() {
+struct InterruptHold::Previous {
+    struct sigaction actions[3];
+};
+
+InterruptHold::InterruptHold() : previous_(std::make_unique<Previous>()) {
     interrupts = 0;
     struct sigaction action;
     std::memset(&action, 0, sizeof action);
@@ -45,13 +50,13 @@ InterruptHold::InterruptHold() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (int i = 0; i < 3; ++i) {
-        sigaction(kSignals[i], &action, &previous_[i]);
+        sigaction(kSignals[i], &action, &previous_->actions[i]);
     }
 }
 
 InterruptHold::~InterruptHold() {
     for (int i = 0; i < 3; ++i) {
-        sigaction(kSignals[i], &previous_[i], nullptr);
+        sigaction(kSignals[i], &previous_->actions[i], nullptr);
     }
 }
 

@@ -1,0 +1,14 @@
+#include "base/file_path.h"
+
+namespace quillon {
+
+std::filesystem::path filePath(std::string_view utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string pathText(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+}  // namespace quillon

@@ -1,0 +1,113 @@
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+#include <ostream>
+#include <string>
+
+#include "base/file_path.h"
+#include "sim/bench_lock.h"
+
+namespace quillon::sim {
+namespace {
+
+HANDLE handleOf(int fd) {
+    return reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+}
+
+// The process id the holder wrote into the lock file, or empty when it cannot be told. The
+// holder's lock covers only a byte far beyond the text, so others can read the text.
+std::string holderOf(int fd) {
+    char text[32] = {};
+    DWORD got = 0;
+    OVERLAPPED at{};
+    if (!::ReadFile(handleOf(fd), text, sizeof text - 1, &got, &at) || got == 0) {
+        return {};
+    }
+    std::string pid(text, got);
+    while (!pid.empty() && (pid.back() == '\n' || pid.back() == '\r')) {
+        pid.pop_back();
+    }
+    return pid.find_first_not_of("0123456789") == std::string::npos ? pid : std::string();
+}
+
+// The locked range: one byte well past the process id.
+constexpr DWORD kLockOffset = 0x10000;
+
+bool tryLock(int fd) {
+    OVERLAPPED at{};
+    at.Offset = kLockOffset;
+    return ::LockFileEx(handleOf(fd), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                        &at) != 0;
+}
+
+}  // namespace
+
+BenchLock::~BenchLock() {
+    release();
+}
+
+void BenchLock::release() {
+    if (fd_ >= 0) {
+        // Closing the file releases the lock; the file itself stays for the next process.
+        ::_close(fd_);
+        fd_ = -1;
+    }
+}
+
+bool BenchLock::acquire(const std::string& folder, std::chrono::milliseconds wait,
+                        std::ostream& err, std::string_view program) {
+    release();
+    std::error_code ignored;
+    std::filesystem::create_directories(filePath(folder), ignored);
+    if (!std::filesystem::is_directory(filePath(folder), ignored)) {
+        // No folder, no bench to share: opening it fails with its own message.
+        return true;
+    }
+    const std::filesystem::path path = filePath(folder) / kFileName;
+    const int fd =
+        ::_wopen(path.c_str(), _O_RDWR | _O_CREAT | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+    if (fd < 0) {
+        err << program << ": " << pathText(path) << ": cannot open the lock file (Windows error "
+            << ::GetLastError() << ")\n";
+        return false;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    bool told = false;
+    while (!tryLock(fd)) {
+        if (::GetLastError() != ERROR_LOCK_VIOLATION) {
+            err << program << ": " << pathText(path) << ": cannot lock the card (Windows error "
+                << ::GetLastError() << ")\n";
+            ::_close(fd);
+            return false;
+        }
+        const std::string holder = holderOf(fd);
+        const std::string who = holder.empty() ? "another process" : "process " + holder;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            err << program << ": the card is in use by " << who
+                << " (another quillon-cli or the Quillon window); nothing was done. Try again "
+                   "when it has finished.\n";
+            ::_close(fd);
+            return false;
+        }
+        if (!told) {
+            err << program << ": the card is in use by " << who << "; waiting...\n" << std::flush;
+            told = true;
+        }
+        ::Sleep(50);
+    }
+    // The holder's process id, for the message of a process that waits.
+    const std::string pid = std::to_string(::GetCurrentProcessId()) + "\r\n";
+    DWORD written = 0;
+    OVERLAPPED at{};
+    ::WriteFile(handleOf(fd), pid.data(), static_cast<DWORD>(pid.size()), &written, &at);
+    ::SetFilePointer(handleOf(fd), static_cast<LONG>(pid.size()), nullptr, FILE_BEGIN);
+    ::SetEndOfFile(handleOf(fd));
+    fd_ = fd;
+    return true;
+}
+
+}  // namespace quillon::sim
