@@ -17,17 +17,19 @@ target_include_directories(nlohmann_json::nlohmann_json SYSTEM INTERFACE
     ${QUILLON_THIRD_PARTY_INCLUDE})
 
 # A Windows program of Quillon: a console (or, with WINDOWS, a window) executable that starts
-# on Windows 2000 and XP, with nothing of the toolchain beside it.
+# on Windows 2000 and XP, with nothing of the toolchain beside it. With WIDE_MAIN its entry is
+# wmain (or wWinMain), which gets the arguments as UTF-16, never through the ANSI code page.
 function(quillon_windows_executable target)
-    cmake_parse_arguments(arg "WINDOWS" "" "" ${ARGN})
+    cmake_parse_arguments(arg "WINDOWS;WIDE_MAIN" "" "" ${ARGN})
     add_executable(${target} ${arg_UNPARSED_ARGUMENTS})
     if(arg_WINDOWS)
         target_link_options(${target} PRIVATE -mwindows)
     else()
         target_link_options(${target} PRIVATE -mconsole)
     endif()
-    # Arguments arrive as UTF-16 (GetCommandLineW), never through the ANSI code page.
-    target_link_options(${target} PRIVATE -municode)
+    if(arg_WIDE_MAIN)
+        target_link_options(${target} PRIVATE -municode)
+    endif()
     target_link_libraries(${target} PRIVATE quillon_warnings shell32)
 endfunction()
 

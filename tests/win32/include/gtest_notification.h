@@ -1,0 +1,23 @@
+// GoogleTest's thread notification, on a Win32 event: its own one needs std::mutex, which the
+// win32 thread model of this compiler does not have. Included before GoogleTest's headers.
+#pragma once
+
+#include <windows.h>
+
+namespace testing::internal {
+
+class Notification {
+  public:
+    Notification() : event_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+    ~Notification() { ::CloseHandle(event_); }
+    Notification(const Notification&) = delete;
+    Notification& operator=(const Notification&) = delete;
+
+    void Notify() { ::SetEvent(event_); }
+    void WaitForNotification() { ::WaitForSingleObject(event_, INFINITE); }
+
+  private:
+    HANDLE event_;
+};
+
+}  // namespace testing::internal
