@@ -90,7 +90,7 @@ _quillon_cli()
             ;;
         bench)
             case $sub in
-                "") COMPREPLY=($(compgen -W "init show" -- "$cur")); return ;;
+                "") COMPREPLY=($(compgen -W "init repair show" -- "$cur")); return ;;
                 init) options="--force --no-latency" ;;
             esac
             ;;

@@ -1,5 +1,6 @@
 #include "sim/bench_tools.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include "base/atomic_file.h"
 #include "base/state_folder.h"
 #include "sim/bench_json.h"
+#include "sim/card_state_file.h"
 #include "sim/pda_words.h"
 
 namespace quillon::sim {
@@ -275,7 +277,8 @@ bool initBench(const std::string& dir, std::string& error, bool overwrite) {
         return false;
     }
     const std::string benchPath = benchJsonPath(dir);
-    if (fs::exists(benchPath, ec) && !overwrite) {
+    // Whatever stands there (a link that leads nowhere too) is replaced only when asked.
+    if (fs::symlink_status(benchPath, ec).type() != fs::file_type::not_found && !overwrite) {
         error = benchPath + ": already exists";
         return false;
     }
@@ -296,6 +299,37 @@ bool initBench(const std::string& dir, std::string& error, bool overwrite) {
     if (ec) {
         error = dir + ": cannot be read";
         return false;
+    }
+    return true;
+}
+
+bool repairBench(const std::string& dir, std::vector<std::string>& repaired, std::string& error) {
+    namespace fs = std::filesystem;
+    error.clear();
+    std::error_code ec;
+    std::vector<fs::path> states;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        if (isCardStateName(it->path().filename().string())) {
+            states.push_back(it->path());
+        }
+    }
+    if (ec) {
+        error = dir + ": cannot be read";
+        return false;
+    }
+    std::sort(states.begin(), states.end());
+    for (const fs::path& state : states) {
+        const std::optional<CardStateRepair> repair = repairCardStateFile(state.string(), error);
+        if (!error.empty()) {
+            return false;
+        }
+        if (repair) {
+            repaired.push_back(state.filename().string() + ": damaged at byte " +
+                               std::to_string(repair->damagedAt) + "; cut there (" +
+                               std::to_string(repair->dropped) +
+                               " bytes dropped), the whole file kept as " +
+                               fs::path(repair->copy).filename().string());
+        }
     }
     return true;
 }

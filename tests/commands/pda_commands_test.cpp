@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "command_bench.h"
+#include "commands/pda_backup.h"
 #include "commands/pda_settings_dialog.h"
 #include "pda/pda_file.h"
 #include "temp_dir.h"
@@ -411,6 +414,28 @@ TEST_F(PdaSafety, EveryWriteOfThePdaKeepsACopyOfItAsRead) {
                       "\". You MUST reload station code for changes to take effect.");
         expectAdapterReleased();
     }
+}
+
+TEST_F(PdaSafety, TemporaryFilesLeftInTheBackupFolderAreSwept) {
+    namespace fs = std::filesystem;
+    const fs::path folder = options.pdaBackupFolder;
+    fs::create_directories(folder);
+    const auto leave = [&](const std::string& name, std::chrono::minutes age) {
+        std::ofstream(folder / name) << "half a copy";
+        fs::last_write_time(folder / name, fs::file_time_type::clock::now() - age);
+    };
+    // A killed run's leftover, one being written by another program now, and a file of the
+    // person's.
+    leave("SIM_00-02-B3-12-34-56_20260101T000000Z.pda.tmp-a1B2c3", std::chrono::minutes(60));
+    leave("SIM_00-02-B3-12-34-56_20260101T000001Z.pda.tmp-d4E5f6", std::chrono::minutes(0));
+    leave("notes.pda.tmp-kept", std::chrono::minutes(60));
+
+    ASSERT_TRUE(backUpPda(cardPda(), options.pdaBackupFolder, ui));
+
+    EXPECT_FALSE(fs::exists(folder / "SIM_00-02-B3-12-34-56_20260101T000000Z.pda.tmp-a1B2c3"));
+    EXPECT_TRUE(fs::exists(folder / "SIM_00-02-B3-12-34-56_20260101T000001Z.pda.tmp-d4E5f6"));
+    EXPECT_TRUE(fs::exists(folder / "notes.pda.tmp-kept"));
+    EXPECT_EQ(backups().size(), 3u);  // the two kept and the new copy
 }
 
 TEST_F(PdaSafety, APdaThatWasNotReadIsNotChanged) {
