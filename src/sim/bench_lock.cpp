@@ -58,9 +58,11 @@ bool BenchLock::acquire(const std::string& folder, std::chrono::milliseconds wai
     const int fd = ::open(path.c_str(),
                           O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0644);
     if (fd < 0) {
+        const int error = errno;
         err << program << ": " << path << ": cannot open the bench's lock file: "
-            << (errno == ELOOP ? "it is a symbolic link" : std::strerror(errno))
-            << "; remove it, the next run makes a new one\n";
+            << (error == ELOOP ? "it is a symbolic link; remove it, the next run makes a new one"
+                               : std::strerror(error))
+            << '\n';
         return false;
     }
     struct stat status {};

@@ -82,7 +82,7 @@ std::unique_ptr<SimulatedBench> SimulatedBench::open(const std::string& dir,
         const fs::file_status target = fs::status(benchPath, ec);
         if (ec || !fs::exists(target)) {
             error = benchPath + ": cannot be read (a symbolic link to " +
-                    (ec.value() == ELOOP ? std::string("itself, in a loop") : "nothing") + ")";
+                    (ec.value() == ELOOP ? std::string("a link in a loop") : "nothing") + ")";
             return nullptr;
         }
     }
