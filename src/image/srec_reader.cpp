@@ -121,7 +121,7 @@ std::uint16_t FirmwareInfo::readFile(const std::string& path, MemoryImage* image
         image->clearExecutionAddress();
     }
     if (whyNotAFile(path) == kNotRegularFile) {
-        writeLog("File not found. ");
+        writeLog("Not a regular file.\n");
         ui.fileNotRead(path, kNotRegularFile);
         return 0;
     }

@@ -65,9 +65,10 @@ TEST(MainWindowStart, WithoutAdaptersShowsThePlaceholder) {
     EXPECT_EQ(v.versionText, "Ver. 0.1.0  (Dec 07 2026)");
     EXPECT_EQ(v.statusText, "");
     EXPECT_TRUE(v.forceAllBlocks);
-    EXPECT_FALSE(v.verifyDownloads);
+    // Written blocks are read back unless a face turns it off.
+    EXPECT_TRUE(v.verifyDownloads);
     EXPECT_TRUE(w.window.options().forceAllBlocks);
-    EXPECT_FALSE(w.window.options().verifyDownloads);
+    EXPECT_TRUE(w.window.options().verifyDownloads);
     EXPECT_EQ(w.window.cursor(), ui::Cursor::Arrow);
     EXPECT_EQ(w.ui.cursors, std::vector<ui::Cursor>{ui::Cursor::Arrow});
     EXPECT_TRUE(w.ui.boxes.empty());
