@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/regular_file.h"
 #include "card/card_memory.h"
 #include "card/flash_programming.h"
 #include "commands/pda_backup.h"
@@ -254,6 +255,13 @@ void restorePda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& 
                 const ui::ProgrammingOptions& options, const std::string& path,
                 ui::UserInterface& ui) {
     PdaImage restored;
+    // A missing file (or a FIFO, a device) is named as such, not taken for a bad format.
+    if (const std::string why = whyNotAFile(path); !why.empty()) {
+        ui.fileNotRead(path, why);
+        tell(ui, "Error - \"" + path + "\": " + why + " Nothing was written to the card.", "Error",
+             ui::Icon::Error);
+        return;
+    }
     if (!loadPdaFile(restored, path, ui)) {
         tell(ui, "Error loading " + path, "Error", ui::Icon::Error);
         return;

@@ -547,6 +547,10 @@ TEST(CliSaysWhy, EveryRefusedFileSaysWhy) {
             const auto restore = bench.run({"pda", "restore", "--yes", path});
             EXPECT_EQ(restore.exitCode, 1);
             EXPECT_EQ(restore.err, said);
+            if (c.content.empty()) {
+                EXPECT_EQ(restore.out, "Error: Error - \"" + path +
+                                           "\": No such file. Nothing was written to the card.\n");
+            }
         }
     }
     // Empty lines past the limit lose nothing: the file is read as it always was.
