@@ -162,7 +162,7 @@ bool PdaTextReader::closeToken() {
     }
     const unsigned limit = prefixSeen_ ? kMaxDigitsWithPrefix : kMaxDigitsPlain;
     if (digits_ > limit) {
-        return reject("a word has more hex digits than 16 bits take");
+        return reject("a word has more than 4 hex digits (6 with 0x)");
     }
     if (stored_ >= words_.size()) {
         return reject("the file holds more than 512 words");
