@@ -207,6 +207,12 @@ void describeFaults(std::string& out, const AdapterConfig& adapter, const Simula
                           fault.address, fault.status);
             lines.push_back(text);
         }
+        for (const std::uint32_t address : faults.silentWrites) {
+            char text[96];
+            std::snprintf(text, sizeof text,
+                          "aux writes over 0x%08X succeed but store that byte inverted", address);
+            lines.push_back(text);
+        }
         for (const std::uint16_t rid : faults.unreadableRids) {
             char text[40];
             std::snprintf(text, sizeof text, "RID 0x%04X is unreadable", rid);

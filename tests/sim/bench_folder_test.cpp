@@ -463,6 +463,7 @@ TEST(BenchTools, DescribesFaultsAndCardsOfOtherChipsets) {
                             RequestFault::range(0xFF010199, 3, 4, 0xC0000002)};
     card.faults.flakyReads = FlakyReads{3, 5, 6, 0};
     card.faults.writes = {WriteFault{0x7E0000, 0xC0000001}};
+    card.faults.silentWrites = {0x7E0100};
     card.faults.unreadableRids = {0xFD02};
     card.ramPdaWords = std::vector<std::uint16_t>{3, 1, 0, 0};
     config.adapters[0].deviceKeys[0].instances[0].csConfigFlags = 1;
@@ -490,6 +491,7 @@ TEST(BenchTools, DescribesFaultsAndCardsOfOtherChipsets) {
         "    every 3rd aux read returns corrupted data\n"
         "    aux reads 5 to 6 return corrupted data\n"
         "    aux writes over 0x007E0000 fail with 0xC0000001\n"
+        "    aux writes over 0x007E0100 succeed but store that byte inverted\n"
         "    RID 0xFD02 is unreadable\n",
         "Adapter 1: subkey \"0001\"",
         "  Card: another chipset (opens, refuses the private requests)\n"
