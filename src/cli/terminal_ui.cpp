@@ -5,6 +5,7 @@
 #include <istream>
 #include <ostream>
 
+#include "base/file_path.h"
 #include "cli/report_printer.h"
 #include "commands/pda_settings_dialog.h"
 #include "ui/main_window_view.h"
@@ -223,13 +224,13 @@ std::optional<ui::FileDialogResult> TerminalUserInterface::fileDialog(
     }
     std::error_code ec;
     if (request.kind == ui::FileDialogRequest::Kind::Open && request.fileMustExist &&
-        !std::filesystem::is_regular_file(path, ec)) {
+        !std::filesystem::is_regular_file(filePath(path), ec)) {
         progressLine_.breakLine();
         io_.err << "quillon-cli: " << path << ": no such file\n";
         return std::nullopt;
     }
     if (request.kind == ui::FileDialogRequest::Kind::Save && request.confirmOverwrite &&
-        std::filesystem::exists(path, ec)) {
+        std::filesystem::exists(filePath(path), ec)) {
         const ui::Answer answer =
             messageBox({path + " already exists.\nDo you want to replace it?", "Confirm Save As",
                         ui::Owner::MainWindow, ui::Buttons::YesNo, ui::Icon::Warning,
@@ -309,11 +310,16 @@ bool TerminalUserInterface::runPdaSettingsDialog(pda::PdaSettingsDialog& dialog)
         pdaSettingsRejected_ = true;
         return false;
     }
-    progressLine_.breakLine();
-    (options_.quiet ? nowhere_ : io_.out)
-        << "View / Modify PDA Settings: MAC Address: " << dialog.macText()
-        << ", Serial Number: " << dialog.serialText() << '\n';
-    return true;
+    // In the window the person reads the fields before pressing the write button; here the
+    // values come from the command line, so the write is confirmed as a clear is.
+    ui::MessageBox question;
+    question.text = "Write MAC Address " + dialog.macText() + " and Serial Number " +
+                    dialog.serialText() + " to the card's PDA?";
+    question.caption = "View / Modify PDA Settings:";
+    question.owner = ui::Owner::MainWindow;
+    question.buttons = ui::Buttons::OkCancel;
+    question.question = ui::Question::Confirmation;
+    return messageBox(question) == ui::Answer::Ok;
 }
 
 void TerminalUserInterface::pushMainWindow(const ui::MainWindowView& view) {

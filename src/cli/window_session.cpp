@@ -7,6 +7,7 @@
 
 #include "app/application.h"
 #include "base/file_path.h"
+#include "base/regular_file.h"
 #include "base/state_folder.h"
 #include "card/adapter_discovery.h"
 #include "cli/card_access.h"
@@ -117,9 +118,24 @@ TerminalOptions terminalOptions(const CliIo& io, const GlobalOptions& global) {
     return options;
 }
 
+bool refuseSpecialFiles(CliIo& io, const std::vector<std::string>& files) {
+    for (const std::string& path : files) {
+        std::error_code ec;
+        if (whyNotAFile(path) == kNotRegularFile && !std::filesystem::is_directory(path, ec)) {
+            io.err << "quillon-cli: " << path << ": " << kNotRegularFile << " Nothing was done.\n";
+            return true;
+        }
+    }
+    return false;
+}
+
 bool runOnMainWindow(CliIo& io, const GlobalOptions& global, TerminalUserInterface& ui,
                      const std::vector<std::string>& files,
                      const std::function<void(app::MainWindow&)>& action) {
+    // Reading a FIFO or a device could wait for ever, holding the card from everyone else.
+    if (refuseSpecialFiles(io, files)) {
+        return false;
+    }
     const std::unique_ptr<CardAccess> card = openCardAccess(io, global);
     if (!card) {
         return false;
@@ -130,6 +146,7 @@ bool runOnMainWindow(CliIo& io, const GlobalOptions& global, TerminalUserInterfa
         app::startApplication(card->library(), card->registry(), ui, arguments);
     app::MainWindow& window = *started;
     window.setPdaBackupFolder(pdaBackupFolder(io));
+    window.setVerifyDownloads(!global.noVerify);
     if (global.adapter >= 0) {
         if (!selectAdapterByIndex(io, window, static_cast<std::uint32_t>(global.adapter))) {
             return false;

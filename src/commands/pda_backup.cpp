@@ -1,9 +1,11 @@
 #include "commands/pda_backup.h"
 
 #include <array>
+#include <chrono>
 #include <filesystem>
 #include <system_error>
 
+#include "base/file_path.h"
 #include "pda/pda_file.h"
 #include "pda/pda_text.h"
 
@@ -31,6 +33,30 @@ void refuse(ui::UserInterface& ui, const std::string& why) {
     box.owner = ui::Owner::MainWindow;
     box.icon = ui::Icon::Error;
     ui.messageBox(box);
+}
+
+// A copy whose writing was cut off by a killed run leaves its temporary file
+// ("<name>.pda.tmp-XXXXXX") beside the copies; the copy it was meant to be was never made, so
+// the leftover is only clutter. Several programs may keep copies in this folder at once (one
+// for each card): only those left alone for a while are taken as left over.
+void removeStaleTemporaryFiles(const std::filesystem::path& folder) {
+    namespace fs = std::filesystem;
+    constexpr auto kStale = std::chrono::minutes(10);
+    const auto now = fs::file_time_type::clock::now();
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const std::size_t tmp = name.rfind(".pda.tmp-");
+        std::error_code ignored;
+        if (tmp == std::string::npos || name.size() != tmp + 15 || !it->is_regular_file(ignored) ||
+            ignored) {
+            continue;
+        }
+        const auto written = fs::last_write_time(it->path(), ignored);
+        if (!ignored && now - written > kStale) {
+            fs::remove(it->path(), ignored);
+        }
+    }
 }
 
 }  // namespace
@@ -67,9 +93,9 @@ std::optional<std::string> backUpPda(const PdaImage& pda, const std::string& fol
         return std::nullopt;
     }
     std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    const std::filesystem::path base =
-        std::filesystem::path(folder) / pdaBackupName(pda, std::time(nullptr));
+    std::filesystem::create_directories(filePath(folder), error);
+    removeStaleTemporaryFiles(filePath(folder));
+    const std::filesystem::path base = filePath(folder) / pdaBackupName(pda, std::time(nullptr));
     // Two copies within one second get a number rather than replace each other.
     std::filesystem::path path = base;
     for (int n = 2; std::filesystem::exists(path, error) && n < 1000; ++n) {
@@ -77,12 +103,13 @@ std::optional<std::string> backUpPda(const PdaImage& pda, const std::string& fol
         path.replace_extension();
         path += "-" + std::to_string(n) + ".pda";
     }
-    if (std::filesystem::exists(path, error) || !writePdaFile(pda, path.string())) {
-        refuse(ui, "Error - Unable to save a copy of the card's PDA to \"" + path.string() + "\".");
+    if (std::filesystem::exists(path, error) || !writePdaFile(pda, pathText(path))) {
+        refuse(ui,
+               "Error - Unable to save a copy of the card's PDA to \"" + pathText(path) + "\".");
         return std::nullopt;
     }
-    ui.notice("A copy of the card's PDA was saved to " + path.string());
-    return path.string();
+    ui.notice("A copy of the card's PDA was saved to " + pathText(path));
+    return pathText(path);
 }
 
 }  // namespace quillon::pda
