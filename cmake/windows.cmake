@@ -35,5 +35,6 @@ endfunction()
 
 # windows.h without its min and max macros, and without the parts Quillon never uses.
 add_compile_definitions(NOMINMAX WIN32_LEAN_AND_MEAN)
-# The CRT of Windows names the flag that keeps a file out of child processes differently.
-add_compile_definitions(O_CLOEXEC=_O_NOINHERIT)
+# The CRT of Windows names the flag that keeps a file out of child processes differently, and
+# knows no symbolic links: the simulated bench's state files are opened as they are.
+add_compile_definitions(O_CLOEXEC=_O_NOINHERIT O_NOFOLLOW=0 lstat=stat)
