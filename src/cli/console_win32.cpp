@@ -113,6 +113,12 @@ void ConsoleBuffer::flushText() {
             break;
         }
         text.append(pending_, start, escape - start);
+        if (escape + 1 < pending_.size() && pending_[escape + 1] != '[') {
+            // Not a sequence this buffer knows: the escape goes out as it is.
+            text += pending_[escape];
+            start = escape + 1;
+            continue;
+        }
         // ESC [ parameters command
         std::size_t end = escape + 1;
         if (end < pending_.size() && pending_[end] == '[') {
