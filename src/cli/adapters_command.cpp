@@ -34,8 +34,9 @@ void addAdaptersCommand(CLI::App& app, CliIo& io, GlobalOptions& global, Command
         card::checkAccessLibrary(bench->library(), ui);
         window.detectAdapters(false);
         if (global.json) {
-            io.out << adaptersJson(window, ui);
-            result.exitCode = kExitSuccess;
+            bool listed = false;
+            io.out << adaptersJson(window, ui, listed);
+            result.exitCode = listed ? kExitSuccess : kExitFailure;
             return;
         }
         int listed = 0;

@@ -18,9 +18,10 @@ constexpr const char* kFooter =
     "\n"
     "Exit status:\n"
     "  0  success\n"
-    "  1  a failure the program reported (a refused or cancelled update included)\n"
+    "  1  a failure the program reported, a refusal or a question answered no\n"
     "  2  a usage error: an unknown command or option, a missing or malformed argument\n"
-    "  130  an update stopped by a second interrupt while it wrote the card";
+    "  130  an update stopped by a second interrupt while it wrote the card\n"
+    "The same with --json.";
 
 // The options a token takes a value for, so that the command can be found among the words.
 bool takesValue(const std::string& token) {
@@ -126,10 +127,10 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
                    "With --yes, also go on after a failure; with pda set, write a group MAC "
                    "address");
     app.add_flag("--json", global.json,
-                 "Print one JSON document instead of the text (info, versions, adapters, pda "
-                 "show, cis, mac-type, driver-version, bench show, update)");
+                 "Print one JSON document instead of the text (docs/json.md describes them)");
     app.add_flag("--quiet,-q", global.quiet,
-                 "Print only errors, warnings and the questions to answer");
+                 "Leave out progress and remarks: print what the command was asked for, "
+                 "errors, warnings and the questions to answer");
     app.add_flag("--verbose,-v", global.verbose,
                  "Write the diagnostic log to standard error (as QUILLON_LOG=-)");
     // The flags may stand before and after the command; together they are still a contradiction.

@@ -11,6 +11,7 @@
 #include "commands/pda_settings_dialog.h"
 #include "pda/pda_file.h"
 #include "pda/pda_text.h"
+#include "ui/message.h"
 
 namespace quillon::pda {
 namespace {
@@ -27,15 +28,10 @@ std::string tooLarge(const PdaImage& pda) {
            ". Nothing was written to the card.";
 }
 
-void tell(ui::UserInterface& ui, std::string text, std::optional<std::string> caption,
-          ui::Icon icon = ui::Icon::None) {
-    ui::MessageBox box;
-    box.text = std::move(text);
-    box.caption = std::move(caption);
-    box.owner = ui::Owner::MainWindow;
-    box.icon = icon;
-    ui.messageBox(box);
-}
+using ui::tell;
+
+constexpr const char* kNotOpened = "The card could not be opened.";
+constexpr const char* kNoCopy = "No copy of the card's PDA could be kept; nothing was written.";
 
 template <std::size_t N>
 void insert(PdaImage& pda, std::uint16_t length, std::uint16_t code,
@@ -86,15 +82,16 @@ std::string pdaListing(const PdaImage& pda) {
     return text;
 }
 
-void modifyPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
-               const ui::ProgrammingOptions& options, ui::UserInterface& ui) {
+ui::Outcome modifyPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
+                      const ui::ProgrammingOptions& options, ui::UserInterface& ui) {
     // Only the card's own records may go back to it: written over an unread PDA, the new MAC
     // address and serial number would be all the card has left.
     if (!pda.readFromCard()) {
         tell(ui, kNotRead, "PDA Update", ui::Icon::Error);
         host.refreshControls();
-        return;
+        return ui::Outcome::refused(kNotRead);
     }
+    ui::Outcome outcome = ui::Outcome::cancelled();
     PdaSettingsDialog dialog(host.pdaMacText(), host.pdaSerialText());
     if (ui.runPdaSettingsDialog(dialog)) {
         const PdaImage asRead = pda;
@@ -109,13 +106,14 @@ void modifyPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& p
 
         if (!pda.fitsOnCard()) {
             pda = asRead;
-            tell(ui, tooLarge(pda), "PDA Update", ui::Icon::Error);
+            outcome = ui::Outcome::refused(tooLarge(pda));
+            tell(ui, outcome.reason, "PDA Update", ui::Icon::Error);
         } else if (host.ensureAdapterOpen(true)) {
             if (!backUpPda(asRead, options.pdaBackupFolder, ui)) {
                 pda = asRead;
                 host.releaseAdapter();
                 host.refreshControls();
-                return;
+                return ui::Outcome::failed(kNoCopy);
             }
             std::string text;
             if (card::writePda(session, pda, options.forceAllBlocks, options.verifyDownloads)) {
@@ -123,60 +121,63 @@ void modifyPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& p
                 text =
                     "PDA Update Successful! You MUST reload station code for changes to take "
                     "effect.";
+                outcome = ui::Outcome::success();
             } else {
                 text = "PDA Update Failed. Unable to write to card.";
+                outcome = ui::Outcome::failed(text);
             }
             host.releaseAdapter();
             tell(ui, std::move(text), "PDA Update");
         } else {
             // A failed driver check leaves the adapter open.
             host.releaseAdapter();
+            outcome = ui::Outcome::failed(kNotOpened);
         }
     }
     host.refreshControls();
+    return outcome;
 }
 
-void clearPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
-              const ui::ProgrammingOptions& options, ui::UserInterface& ui) {
-    ui::MessageBox question;
-    question.text = "Are you sure you want to clear the PDA?";
-    question.caption = "Warning:";
-    question.owner = ui::Owner::MainWindow;
-    question.buttons = ui::Buttons::OkCancel;
-    question.question = ui::Question::Confirmation;
-    if (ui.messageBox(question) == ui::Answer::Ok) {
+ui::Outcome clearPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
+                     const ui::ProgrammingOptions& options, ui::UserInterface& ui) {
+    ui::Outcome outcome = ui::Outcome::cancelled();
+    if (ui::confirm(ui, "Are you sure you want to clear the PDA?", "Warning:")) {
+        outcome = ui::Outcome::failed(kNotOpened);
         if (host.ensureAdapterOpen(true)) {
             // Clearing is the one write allowed over a PDA that did not read; there is then
             // nothing of the card's own to keep.
             if (!keepCopyOrUnread(host, pda, options, ui)) {
-                return;
+                return ui::Outcome::failed(kNoCopy);
             }
             pda.clear();
             // What remains is the end record alone; a failed write says nothing, and the
             // window then shows the emptied PDA.
+            outcome = ui::Outcome::failed("The cleared PDA could not be written to the card.");
             if (card::writePda(session, pda, options.forceAllBlocks, options.verifyDownloads)) {
                 session.finish();
                 host.releaseAdapter();
                 tell(ui, "PDA cleared. Set a valid MAC address before programming station code.",
                      std::nullopt);
+                outcome = ui::Outcome::success();
             }
         }
         host.releaseAdapter();
     }
     host.refreshControls();
+    return outcome;
 }
 
-void displayPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
-                ui::UserInterface& ui) {
+ui::Outcome displayPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
+                       ui::UserInterface& ui) {
     if (!host.ensureAdapterOpen(false)) {
         host.releaseAdapter();
-        return;
+        return ui::Outcome::failed(kNotOpened);
     }
     const bool read = card::readPda(session, pda, ui);
     host.releaseAdapter();
     if (!read) {
         tell(ui, "PDA read was invalid", std::nullopt);
-        return;
+        return ui::Outcome::failed("PDA read was invalid");
     }
     ui::ReportRequest report;
     report.text = pdaListing(pda);
@@ -184,18 +185,19 @@ void displayPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& 
     report.cancelCaption = "Close";
     report.title = "PDA:";
     ui.showReport(report);
+    return ui::Outcome::success();
 }
 
-void savePda(ui::CommandHost& host, const PdaImage& pda, ui::UserInterface& ui) {
+ui::Outcome savePda(ui::CommandHost& host, const PdaImage& pda, ui::UserInterface& ui) {
     // The card must still be there, but what is saved is the PDA as held in memory.
     const bool reachable = host.ensureAdapterOpen(false);
     host.releaseAdapter();
     if (!reachable) {
-        return;
+        return ui::Outcome::failed(kNotOpened);
     }
     if (pda.isEmpty()) {
         tell(ui, "Error - invalid PDA; File cannot be saved", "Error saving PDA", ui::Icon::Error);
-        return;
+        return ui::Outcome::refused("Error - invalid PDA; File cannot be saved");
     }
     ui::FileDialogRequest request;
     request.kind = ui::FileDialogRequest::Kind::Save;
@@ -207,50 +209,49 @@ void savePda(ui::CommandHost& host, const PdaImage& pda, ui::UserInterface& ui) 
     request.hideReadOnly = true;
     const auto chosen = ui.fileDialog(request);
     if (!chosen) {
-        return;
+        return ui::Outcome::cancelled();
     }
     if (!writePdaFile(pda, chosen->path)) {
-        tell(ui, "Error - Unable to save file \"" + chosen->path + "\"", "Error saving PDA",
-             ui::Icon::Error);
+        const std::string why = "Error - Unable to save file \"" + chosen->path + "\"";
+        tell(ui, why, "Error saving PDA", ui::Icon::Error);
+        return ui::Outcome::failed(why);
     }
+    return ui::Outcome::success();
 }
 
-void restorePda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
-                const ui::ProgrammingOptions& options, const std::string& path,
-                ui::UserInterface& ui) {
+ui::Outcome restorePda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
+                       const ui::ProgrammingOptions& options, const std::string& path,
+                       ui::UserInterface& ui) {
     PdaImage restored;
     if (!loadPdaFile(restored, path, ui)) {
         tell(ui, "Error loading " + path, "Error", ui::Icon::Error);
-        return;
+        return ui::Outcome::refused("Error loading " + path);
     }
     if (restored.isEmpty()) {
-        tell(ui, "Error - \"" + path + "\" holds no PDA records. Nothing was written to the card.",
-             "Error", ui::Icon::Error);
-        return;
+        const std::string why =
+            "Error - \"" + path + "\" holds no PDA records. Nothing was written to the card.";
+        tell(ui, why, "Error", ui::Icon::Error);
+        return ui::Outcome::refused(why);
     }
     if (!restored.fitsOnCard()) {
         tell(ui, tooLarge(restored), "PDA Update", ui::Icon::Error);
-        return;
+        return ui::Outcome::refused(tooLarge(restored));
     }
-    ui::MessageBox question;
-    question.text = "Are you sure you want to replace the card's PDA with \"" + path + "\"?";
-    question.caption = "Warning:";
-    question.owner = ui::Owner::MainWindow;
-    question.buttons = ui::Buttons::OkCancel;
-    question.question = ui::Question::Confirmation;
-    if (ui.messageBox(question) != ui::Answer::Ok) {
+    if (!ui::confirm(ui, "Are you sure you want to replace the card's PDA with \"" + path + "\"?",
+                     "Warning:")) {
         host.refreshControls();
-        return;
+        return ui::Outcome::cancelled();
     }
     if (!host.ensureAdapterOpen(true)) {
         host.releaseAdapter();
         host.refreshControls();
-        return;
+        return ui::Outcome::failed(kNotOpened);
     }
     if (!keepCopyOrUnread(host, pda, options, ui)) {
-        return;
+        return ui::Outcome::failed(kNoCopy);
     }
     std::string text;
+    ui::Outcome outcome = ui::Outcome::success();
     if (card::writePda(session, restored, options.forceAllBlocks, options.verifyDownloads)) {
         session.finish();
         pda = restored;
@@ -259,10 +260,12 @@ void restorePda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& 
                "\". You MUST reload station code for changes to take effect.";
     } else {
         text = "PDA Update Failed. Unable to write to card.";
+        outcome = ui::Outcome::failed(text);
     }
     host.releaseAdapter();
     tell(ui, std::move(text), "PDA Update");
     host.refreshControls();
+    return outcome;
 }
 
 bool writePdaAfterUpdate(card::AdapterSession& session, const PdaImage& pda,

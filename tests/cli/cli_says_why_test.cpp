@@ -162,7 +162,7 @@ TEST(CliSaysWhy, NoSuccessBeforeTheOutcome) {
         CliBench bench(c.config);
         std::vector<std::string> args = {"update", "--yes"};
         args.insert(args.end(), files.begin(), files.end());
-        const auto run = bench.run(args, {}, {}, c.terminals);
+        const auto run = bench.run(args, {}, {{"COLUMNS", "120"}}, c.terminals);
         // On a terminal the line is redrawn in place; its last state stays.
         const std::string shown = c.terminals.err ? run.err.substr(run.err.rfind('\r')) : run.err;
         EXPECT_EQ(withoutTimes(shown), c.err) << run.err;
@@ -226,11 +226,12 @@ TEST(CliSaysWhy, YesConfirmsAndForceGoesOnAfterAFailure) {
         const auto run = bench.run(args, t.input, {}, Terminals{true});
         EXPECT_EQ(run.exitCode, t.exitCode) << t.input;
         int prompts = 0;
-        for (std::size_t at = run.out.find(t.prompt); at != std::string::npos;
-             at = run.out.find(t.prompt, at + 1)) {
+        // Standard output is not the terminal: the questions go to the terminal.
+        for (std::size_t at = run.err.find(t.prompt); at != std::string::npos;
+             at = run.err.find(t.prompt, at + 1)) {
             ++prompts;
         }
-        EXPECT_EQ(prompts, t.prompts) << run.out;
+        EXPECT_EQ(prompts, t.prompts) << run.err;
     }
 }
 
