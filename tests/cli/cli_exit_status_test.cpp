@@ -106,5 +106,55 @@ TEST(CliExitStatus, TheSameWithAndWithoutJson) {
     }
 }
 
+TEST(CliQuiet, KeepsWhatTheCommandWasAskedFor) {
+    CliBench bench;
+    for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
+             {"versions"}, {"mac-type"}, {"driver-version"}, {"pda", "show"}, {"cis"}}) {
+        std::vector<std::string> quiet = command;
+        quiet.insert(quiet.begin(), "--quiet");
+        const auto said = bench.run(command);
+        const auto kept = bench.run(quiet);
+        EXPECT_EQ(kept.exitCode, 0) << command[0];
+        EXPECT_FALSE(kept.out.empty()) << command[0];
+        EXPECT_NE(said.out.find(kept.out), std::string::npos) << said.out << kept.out;
+    }
+}
+
+TEST(CliRefuses, FoldersWhereAFileOrAnEmptyFolderBelongs) {
+    CliBench bench;
+    std::filesystem::create_directories(bench.file("preview"));
+    bench.dir().write("preview/1-old.hex", "S9030000FC\r\n");
+    const std::string station = sample("station-1.8.0.hex");
+    struct Case {
+        std::vector<std::string> args;
+        std::string said;
+    };
+    const Case cases[] = {
+        {{"pda", "save", "."}, ". is a folder; give the name of the file to write"},
+        {{"pda", "save", bench.file("preview")}, "is a folder"},
+        {{"update", "--dry-run", "--out", bench.file("preview"), station},
+         "already holds files; give a new or empty folder"},
+    };
+    for (const Case& c : cases) {
+        const auto run = bench.run(c.args);
+        EXPECT_EQ(run.exitCode, 2) << run.err;
+        EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(bench.file("..pda")));
+}
+
+TEST(CliJson, InfoSaysWhyAFileIsUnreadable) {
+    CliBench bench;
+    const std::string bad =
+        bench.dir().write("bad.hex", "S1130000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFEC\r\nS1\r\n");
+    const auto run = bench.run({"--json", "info", bad, bench.file("missing.pda")});
+    EXPECT_EQ(run.exitCode, 1);
+    const json document = json::parse(run.out);
+    EXPECT_EQ(document["files"][0]["reason"], "Line 1: Checksum failed.");
+    EXPECT_EQ(document["files"][0]["line"], 1);
+    EXPECT_EQ(document["files"][1]["reason"], "No such file.");
+    EXPECT_TRUE(document["files"][1]["line"].is_null());
+}
+
 }  // namespace
 }  // namespace quillon

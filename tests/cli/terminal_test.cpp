@@ -166,7 +166,7 @@ TEST(TerminalDialogs, QuestionsOnATerminalAskUntilAnswered) {
               "answer is no).\n[y]es or [n]o? ");
 
     // An empty answer and the end of the input are the safe answer.
-    for (const std::string input : {"", "\n"}) {
+    for (const std::string& input : {std::string(), std::string("\n")}) {
         Face ended(input, true);
         ended.io.outIsTerminal = true;
         cli::TerminalUserInterface endedUi(ended.io, cli::TerminalOptions{});
