@@ -70,6 +70,59 @@ std::string adapterNumberCheck(const std::string& text) {
     return {};
 }
 
+// The command line's deepest command that was named: "quillon-cli pda set --help".
+std::string helpOf(const CLI::App* top) {
+    std::string help = "quillon-cli";
+    const CLI::App* level = top;
+    for (bool deeper = true; deeper;) {
+        deeper = false;
+        for (const CLI::App* command : level->get_subcommands({})) {
+            if (command->parsed()) {
+                help += " " + command->get_name();
+                level = command;
+                deeper = true;
+                break;
+            }
+        }
+    }
+    return help + " --help";
+}
+
+// The parser's own words said as the program says things.
+std::string usageText(std::string text) {
+    struct Said {
+        std::string_view theirs;
+        std::string_view ours;
+    };
+    // "--mac: 1 required MAC missing" and its kin.
+    if (const auto at = text.find(": 1 required "); at != std::string::npos) {
+        const auto missing = text.find(" missing", at);
+        if (missing != std::string::npos) {
+            const std::string what = text.substr(at + 13, missing - at - 13);
+            return text.substr(0, at) + " needs a value (" + what + ")";
+        }
+    }
+    constexpr Said kSaid[] = {
+        {"The following argument was not expected: ", "unexpected argument: "},
+        {"The following arguments were not expected: ", "unexpected arguments: "},
+    };
+    for (const Said& said : kSaid) {
+        if (text.rfind(said.theirs, 0) == 0) {
+            return std::string(said.ours) + text.substr(said.theirs.size());
+        }
+    }
+    if (text.rfind("A subcommand is required", 0) == 0) {
+        return "a command is missing";
+    }
+    if (const auto at = text.find(" is required"); at != std::string::npos && at > 0) {
+        return text.substr(0, at) + " is missing";
+    }
+    if (text.find("At Most 1 required but received") != std::string::npos) {
+        return "give one command at a time: " + text.substr(text.rfind(' ') + 1) + " were named";
+    }
+    return text;
+}
+
 }  // namespace
 
 std::string CliIo::env(const std::string& name) const {
@@ -98,8 +151,8 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
     app.set_help_flag("--help,-h", "Print this help (COMMAND --help: the command's own)");
     app.require_subcommand(1);
     app.fallthrough();
-    app.failure_message([](const CLI::App*, const CLI::Error& e) {
-        return std::string("quillon-cli: ") + e.what() + " (quillon-cli --help tells more)\n";
+    app.failure_message([](const CLI::App* top, const CLI::Error& e) {
+        return "quillon-cli: " + usageText(e.what()) + " (" + helpOf(top) + " tells more)\n";
     });
 
     GlobalOptions global;

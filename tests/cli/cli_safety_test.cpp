@@ -199,5 +199,25 @@ TEST(CliSafety, AStoppedUpdateExits130WithJsonToo) {
     EXPECT_TRUE(document["imagesWritten"].empty());
 }
 
+TEST(CliSafety, CompletionNeitherWritesNorWaits) {
+    // An empty folder stays empty.
+    testing::TempDir empty;
+    const auto none = testing::runQuillonCli({"--bench", empty.path().string(), "adapters"}, {},
+                                             {{"QUILLON_COMPLETION", "1"}});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_TRUE(std::filesystem::is_empty(empty.path()));
+
+    // A bench in use answers at once.
+    CliBench bench;
+    sim::BenchLock other;
+    std::ostringstream said;
+    ASSERT_TRUE(other.acquire(bench.folder(), std::chrono::milliseconds(0), said, "test"));
+    const auto start = std::chrono::steady_clock::now();
+    const auto listed = bench.run({"adapters"}, {}, {{"QUILLON_COMPLETION", "1"}});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_EQ(listed.out, "0\tPRISM 802.11b Wireless LAN PCI Adapter (simulated)\n");
+}
+
 }  // namespace
 }  // namespace quillon

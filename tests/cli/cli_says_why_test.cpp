@@ -252,18 +252,26 @@ TEST(CliSaysWhy, UsageErrorsNameWhatWasWrong) {
         {{"--adapter", "x", "versions"},
          2,
          "quillon-cli: --adapter: takes an adapter's number (0, 1, ...; quillon-cli adapters "
-         "lists them), not 'x' (quillon-cli --help tells more)\n"},
+         "lists them), not 'x' (quillon-cli versions --help tells more)\n"},
         {{"pda", "set", "--mac", "00:11:22:33:44"},
          2,
          "quillon-cli: --mac: '00:11:22:33:44' is not a MAC address (six bytes in hex, e.g. "
-         "00-02-B3-AB-CD-EF) (quillon-cli --help tells more)\n"},
+         "00-02-B3-AB-CD-EF) (quillon-cli pda set --help tells more)\n"},
         {{"pda", "set"},
          2,
-         "quillon-cli: pda set: give --mac, --serial or both (quillon-cli --help tells more)\n"},
+         "quillon-cli: pda set: give --mac, --serial or both (quillon-cli pda set --help tells "
+         "more)\n"},
+        {{"pda", "set", "--mac"},
+         2,
+         "quillon-cli: --mac needs a value (MAC) (quillon-cli pda set --help tells more)\n"},
+        {{"update"}, 2, "quillon-cli: FILE is missing (quillon-cli update --help tells more)\n"},
+        {{"versions", "x"},
+         2,
+         "quillon-cli: unexpected argument: x (quillon-cli versions --help tells more)\n"},
         {{"export", "card.bin"},
          2,
          "quillon-cli: FILE: the export writes .hex (S-records) or .dmp (text dump) files "
-         "(quillon-cli --help tells more)\n"},
+         "(quillon-cli export --help tells more)\n"},
         {{"--bench", bench.file("nowhere"), "versions"},
          1,
          "quillon-cli: " + bench.file("nowhere") +
@@ -290,7 +298,7 @@ TEST(CliSaysWhy, ValuesTheCardShouldNotGet) {
         int exitCode;
         std::string err;
     };
-    const std::string tail = " (quillon-cli --help tells more)\n";
+    const std::string tail = " (quillon-cli pda set --help tells more)\n";
     const Case cases[] = {
         {{"--mac", "FF-FF-FF-FF-FF-FF"},
          2,
