@@ -181,6 +181,9 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
                    "address");
     app.add_flag("--json", global.json,
                  "Print one JSON document instead of the text (docs/json.md describes them)");
+    app.add_flag("--no-verify", global.noVerify,
+                 "Do not read back and compare each block written to the card (faster; a "
+                 "block the card stored wrongly then goes unnoticed)");
     app.add_flag("--quiet,-q", global.quiet,
                  "Leave out progress and remarks: print what the command was asked for, "
                  "errors, warnings and the questions to answer");

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "base/regular_file.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "cli/terminal_ui.h"
@@ -131,10 +132,9 @@ Conversion convert(const std::string& in, const std::string& out, CliIo& io,
         if (reason.empty() && !said.empty()) {
             reason = "Line 0x" + said.substr(said.rfind(' ') + 1) + ": Not a dump line.";
         }
-        std::error_code ec;
         if (reason.empty()) {
-            reason = std::filesystem::is_regular_file(in, ec) ? "Not a valid text dump."
-                                                              : "No such file.";
+            const std::string why = whyNotAFile(in);
+            reason = why.empty() ? "Not a valid text dump." : why;
         }
         return fail(kExitFailure, in, reason);
     }

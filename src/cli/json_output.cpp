@@ -2,11 +2,13 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "app/main_window.h"
+#include "base/regular_file.h"
 #include "card/adapter_discovery.h"
 #include "card/card_identity.h"
 #include "card/card_memory.h"
@@ -72,17 +74,22 @@ std::string dump(const json& document) {
 // A file that could not be read, with the reader's reason and, when it names one, the line.
 json unreadableJson(const std::string& path, const std::string& reason) {
     json out = {{"path", path}, {"kind", "unreadable"}};
-    std::error_code ec;
     std::string why = reason;
     if (why.empty()) {
-        why =
-            std::filesystem::exists(path, ec) ? "Not a file this program reads." : "No such file.";
+        why = whyNotAFile(path);
+    }
+    if (why.empty()) {
+        why = "Not a file this program reads.";
     }
     out["reason"] = why;
     out["line"] = nullptr;
-    unsigned long line = 0;
-    if (why.rfind("Line ", 0) == 0 && std::sscanf(why.c_str() + 5, "%lu", &line) == 1) {
-        out["line"] = line;
+    // "Line 12: ..." from the S-record and PDA readers, "Line 0x1a: ..." from the dump reader.
+    if (why.rfind("Line ", 0) == 0) {
+        char* end = nullptr;
+        const unsigned long line = std::strtoul(why.c_str() + 5, &end, 0);
+        if (end != why.c_str() + 5) {
+            out["line"] = line;
+        }
     }
     return out;
 }
@@ -153,6 +160,7 @@ json rangesJson(const image::MemoryImage& image) {
     return ranges;
 }
 
+// A file that was not read, and why.
 json firmwareJson(const std::string& path, bool& read) {
     image::FirmwareInfo info;
     image::MemoryImage memory;
@@ -219,16 +227,13 @@ json dumpJson(const std::string& path, bool& read) {
     std::ostringstream said;
     read = image::readDumpFile(path, memory, &said) != 0;
     if (!read) {
-        // The reader names the line in hex: "ERROR reading line 1f".
+        // The reader names the line in hex ("ERROR reading line 1a").
         const std::string text = said.str();
-        unsigned long line = 0;
-        const auto blank = text.rfind(' ');
-        if (blank != std::string::npos &&
-            std::sscanf(text.c_str() + blank + 1, "%lx", &line) == 1) {
-            json out = unreadableJson(path, "Line " + std::to_string(line) + ": Not a dump line.");
-            return out;
-        }
-        return unreadableJson(path, {});
+        const std::string why = whyNotAFile(path);
+        return unreadableJson(path, !why.empty()   ? why
+                                    : text.empty() ? std::string("Not a valid text dump.")
+                                                   : "Line 0x" + text.substr(text.rfind(' ') + 1) +
+                                                         ": Not a dump line.");
     }
     return {{"path", path},
             {"kind", "dump"},
@@ -257,7 +262,7 @@ json cisJson(card::AdapterSession& session, ui::UserInterface& ui) {
 
 }  // namespace
 
-std::string infoJson(const std::vector<std::string>& paths, bool& allRead) {
+std::string infoJson(const std::vector<std::string>& paths, bool& allRead, std::ostream* err) {
     json document = envelope("info", nullptr, true);
     json files = json::array();
     allRead = true;
@@ -268,6 +273,10 @@ std::string infoJson(const std::vector<std::string>& paths, bool& allRead) {
                         : extension == ".dmp" ? dumpJson(path, read)
                                               : firmwareJson(path, read));
         allRead = allRead && read;
+        if (!read && err != nullptr) {
+            *err << "quillon-cli: " << path << ": " << files.back()["reason"].get<std::string>()
+                 << '\n';
+        }
     }
     if (!allRead) {
         document["ok"] = false;

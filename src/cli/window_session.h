@@ -35,6 +35,10 @@ std::string pdaBackupFolder(const CliIo& io);
 // The terminal face the options ask for.
 TerminalOptions terminalOptions(const CliIo& io, const GlobalOptions& global);
 
+// True, after telling the person, when one of files exists but is not a regular file or a
+// folder (a FIFO or a device): reading it could wait for ever while the card is held.
+bool refuseSpecialFiles(CliIo& io, const std::vector<std::string>& files);
+
 // The exit status of what a command did: 0 done, 130 stopped by the person, 1 otherwise. It is
 // the same with and without --json.
 int exitStatus(const ui::Outcome& outcome);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/regular_file.h"
 #include "card/card_memory.h"
 #include "card/flash_programming.h"
 #include "commands/pda_backup.h"
@@ -21,6 +22,47 @@ constexpr std::uint16_t kSerialRecordLength = 7;
 
 constexpr const char* kNotRead =
     "PDA Update Failed. The card's PDA could not be read, so nothing was written to the card.";
+
+// The card keeps running the PDA it loaded when it started; until it loads the new one, the
+// next read (and so the next update) would find the old one.
+constexpr const char* kNotLoaded =
+    "PDA Update Failed. The new PDA was written to the card's flash, but the card did not load "
+    "it and still runs its old PDA.\n\nPower-cycle the card (remove and insert it, or turn the "
+    "computer off and on), then check its PDA (\"Display current PDA\", quillon-cli pda show) "
+    "before updating it.";
+
+constexpr const char* kClearFailed =
+    "PDA Clear Failed. The card did not take the write: its PDA may be as it was or damaged.\n\n"
+    "Check it (\"Display current PDA\", quillon-cli pda show); a copy kept before the clear can be "
+    "written back (quillon-cli pda restore).";
+
+enum class PdaWrite { Loaded, NotWritten, NotLoaded };
+
+// Writes pda to the card and has the card load it (finish). Interrupts wait while the card is
+// written: cut short, the write would leave the card's only PDA half written.
+PdaWrite writeAndLoad(card::AdapterSession& session, const PdaImage& pda,
+                      const ui::ProgrammingOptions& options, ui::UserInterface& ui) {
+    ui.cardWriting(true);
+    PdaWrite result = PdaWrite::NotWritten;
+    if (card::writePda(session, pda, options.forceAllBlocks, options.verifyDownloads)) {
+        result = session.finish() ? PdaWrite::Loaded : PdaWrite::NotLoaded;
+    }
+    ui.cardWriting(false);
+    return result;
+}
+
+ui::Outcome outcomeOf(PdaWrite written) {
+    switch (written) {
+        case PdaWrite::Loaded:
+            return ui::Outcome::success();
+        case PdaWrite::NotLoaded:
+            return ui::Outcome::failed(
+                "The new PDA was written to the card's flash, but the card did not load it.");
+        case PdaWrite::NotWritten:
+            break;
+    }
+    return ui::Outcome::failed("PDA Update Failed. Unable to write to card.");
+}
 
 std::string tooLarge(const PdaImage& pda) {
     return "PDA Update Failed. The PDA would take " + std::to_string(pda.flatSize()) +
@@ -115,19 +157,19 @@ ui::Outcome modifyPda(ui::CommandHost& host, card::AdapterSession& session, PdaI
                 host.refreshControls();
                 return ui::Outcome::failed(kNoCopy);
             }
-            std::string text;
-            if (card::writePda(session, pda, options.forceAllBlocks, options.verifyDownloads)) {
-                session.finish();
-                text =
-                    "PDA Update Successful! You MUST reload station code for changes to take "
-                    "effect.";
-                outcome = ui::Outcome::success();
-            } else {
-                text = "PDA Update Failed. Unable to write to card.";
-                outcome = ui::Outcome::failed(text);
-            }
+            const PdaWrite written = writeAndLoad(session, pda, options, ui);
+            outcome = outcomeOf(written);
             host.releaseAdapter();
-            tell(ui, std::move(text), "PDA Update");
+            if (written == PdaWrite::Loaded) {
+                tell(ui,
+                     "PDA Update Successful! You MUST reload station code for changes to take "
+                     "effect.",
+                     "PDA Update");
+            } else if (written == PdaWrite::NotLoaded) {
+                tell(ui, kNotLoaded, "PDA Update", ui::Icon::Error);
+            } else {
+                tell(ui, "PDA Update Failed. Unable to write to card.", "PDA Update");
+            }
         } else {
             // A failed driver check leaves the adapter open.
             host.releaseAdapter();
@@ -149,16 +191,21 @@ ui::Outcome clearPda(ui::CommandHost& host, card::AdapterSession& session, PdaIm
             if (!keepCopyOrUnread(host, pda, options, ui)) {
                 return ui::Outcome::failed(kNoCopy);
             }
+            const PdaImage asRead = pda;
             pda.clear();
-            // What remains is the end record alone; a failed write says nothing, and the
-            // window then shows the emptied PDA.
-            outcome = ui::Outcome::failed("The cleared PDA could not be written to the card.");
-            if (card::writePda(session, pda, options.forceAllBlocks, options.verifyDownloads)) {
-                session.finish();
-                host.releaseAdapter();
+            // What remains is the end record alone.
+            const PdaWrite written = writeAndLoad(session, pda, options, ui);
+            outcome = outcomeOf(written);
+            host.releaseAdapter();
+            if (written == PdaWrite::Loaded) {
                 tell(ui, "PDA cleared. Set a valid MAC address before programming station code.",
                      std::nullopt);
-                outcome = ui::Outcome::success();
+            } else if (written == PdaWrite::NotLoaded) {
+                tell(ui, kNotLoaded, "PDA Update", ui::Icon::Error);
+            } else {
+                // The card did not take the write: the window keeps the PDA as it was read.
+                pda = asRead;
+                tell(ui, kClearFailed, "PDA Update", ui::Icon::Error);
             }
         }
         host.releaseAdapter();
@@ -223,6 +270,13 @@ ui::Outcome restorePda(ui::CommandHost& host, card::AdapterSession& session, Pda
                        const ui::ProgrammingOptions& options, const std::string& path,
                        ui::UserInterface& ui) {
     PdaImage restored;
+    // A missing file (or a FIFO, a device) is named as such, not taken for a bad format.
+    if (const std::string why = whyNotAFile(path); !why.empty()) {
+        ui.fileNotRead(path, why);
+        tell(ui, "Error - \"" + path + "\": " + why + " Nothing was written to the card.", "Error",
+             ui::Icon::Error);
+        return ui::Outcome::refused("\"" + path + "\": " + why);
+    }
     if (!loadPdaFile(restored, path, ui)) {
         tell(ui, "Error loading " + path, "Error", ui::Icon::Error);
         return ui::Outcome::refused("Error loading " + path);
@@ -250,20 +304,24 @@ ui::Outcome restorePda(ui::CommandHost& host, card::AdapterSession& session, Pda
     if (!keepCopyOrUnread(host, pda, options, ui)) {
         return ui::Outcome::failed(kNoCopy);
     }
-    std::string text;
-    ui::Outcome outcome = ui::Outcome::success();
-    if (card::writePda(session, restored, options.forceAllBlocks, options.verifyDownloads)) {
-        session.finish();
+    const PdaWrite written = writeAndLoad(session, restored, options, ui);
+    const ui::Outcome outcome = outcomeOf(written);
+    host.releaseAdapter();
+    if (written != PdaWrite::NotWritten) {
+        // The card's flash holds the restored PDA, loaded or not.
         pda = restored;
         pda.setReadFromCard(true);
-        text = "PDA restored from \"" + path +
-               "\". You MUST reload station code for changes to take effect.";
-    } else {
-        text = "PDA Update Failed. Unable to write to card.";
-        outcome = ui::Outcome::failed(text);
     }
-    host.releaseAdapter();
-    tell(ui, std::move(text), "PDA Update");
+    if (written == PdaWrite::Loaded) {
+        tell(ui,
+             "PDA restored from \"" + path +
+                 "\". You MUST reload station code for changes to take effect.",
+             "PDA Update");
+    } else if (written == PdaWrite::NotLoaded) {
+        tell(ui, kNotLoaded, "PDA Update", ui::Icon::Error);
+    } else {
+        tell(ui, "PDA Update Failed. Unable to write to card.", "PDA Update");
+    }
     host.refreshControls();
     return outcome;
 }

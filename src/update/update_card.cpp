@@ -178,7 +178,8 @@ bool checkFiles(UpdateContext& c, const std::vector<std::unique_ptr<FirmwareSlot
             c.host.releaseAdapter();
             return false;
         }
-        if (!checkPdaAreaUntouched(slot->image, c.session.pdaAddress(), report)) {
+        if (!checkFlashImage(slot->image, report) ||
+            !checkPdaAreaUntouched(slot->image, c.session, report)) {
             c.host.releaseAdapter();
             return false;
         }

@@ -19,6 +19,44 @@ constexpr const char* kResetFailed =
     "Power-cycle the card (remove and insert it, or turn the computer off and on) to start the "
     "new firmware.";
 
+constexpr const char* kWriteFailed = "Update failed while writing to card!";
+
+constexpr const char* kWhatToDo =
+    "Run the update again before removing the card. If the card does not answer, power-cycle it "
+    "(remove and insert it, or turn the computer off and on) and run the update again.";
+
+std::string quotedPaths(const PreparedUpdate& prepared, std::size_t from, std::size_t to) {
+    std::string text;
+    for (std::size_t i = from; i < to && i < prepared.paths.size(); ++i) {
+        text += (text.empty() ? "\"" : ", \"") + prepared.paths[i] + "\"";
+    }
+    return text;
+}
+
+// What the card holds after a failed write, and what to do: the images written, the one
+// not completely written (failedImage; the image count when every image was written and the
+// PDA failed) and those not started.
+std::string writeFailure(const PreparedUpdate& prepared, std::size_t failedImage) {
+    const std::size_t count = prepared.images.size();
+    std::string text = std::string(kWriteFailed) + "\n\n";
+    if (failedImage > 0) {
+        text += "Written: " + quotedPaths(prepared, 0, failedImage) + ".\n";
+    }
+    if (failedImage < count) {
+        text += "Not completely written: " + quotedPaths(prepared, failedImage, failedImage + 1) +
+                ".\n";
+        if (failedImage + 1 < count) {
+            text += "Not started: " + quotedPaths(prepared, failedImage + 1, count) + ".\n";
+        }
+        text += "The card's firmware is incomplete and the card was not reset.\n\n";
+    } else {
+        text +=
+            "The card's PDA was not written completely; a copy of the PDA as read was "
+            "saved before the update.\n\n";
+    }
+    return text + kWhatToDo;
+}
+
 void probe(card::AdapterSession& session) {
     std::array<std::uint8_t, 8> buffer{};
     session.probeDriver(buffer);
@@ -44,7 +82,9 @@ bool downloadImage(UpdateContext& c, image::MemoryImage& image, const ui::Progre
     progress->centre();
     progress->show();
     progress->setText("Flash update in progress...");
-    progress->setItem(item);
+    ui::ProgressItem shown = item;
+    shown.verifying = c.options.verifyDownloads;
+    progress->setItem(shown);
     progress->showText();
     c.ui.setCursor(ui::Cursor::Wait);
 
@@ -70,7 +110,8 @@ void executeUpdate(UpdateContext& c, const PreparedUpdate& prepared, UpdateOutco
         if (prepared.pdaAsRead == nullptr || !prepared.pdaAsRead->readFromCard() ||
             !pda::backUpPda(*prepared.pdaAsRead, c.options.pdaBackupFolder, c.ui)) {
             c.host.releaseAdapter();
-            c.ui.messageBox(windowBox("Update failed while writing to card!", std::nullopt));
+            c.ui.messageBox(windowBox(
+                std::string(kWriteFailed) + "\n\nNothing was written to the card.", std::nullopt));
             c.host.refreshControls();
             outcome.ending = UpdateEnding::WriteFailed;
             outcome.reason = "No copy of the card's PDA could be kept; nothing was written.";
@@ -83,6 +124,7 @@ void executeUpdate(UpdateContext& c, const PreparedUpdate& prepared, UpdateOutco
     c.ui.cardWriting(true);
     bool ok = true;
     std::size_t stoppedAt = prepared.images.size();
+    std::size_t failedAt = prepared.images.size();
     for (std::size_t i = 0; i < prepared.images.size(); ++i) {
         image::MemoryImage* image = prepared.images[i];
         if (c.ui.stopRequested()) {
@@ -98,6 +140,7 @@ void executeUpdate(UpdateContext& c, const PreparedUpdate& prepared, UpdateOutco
         item.bytes = image == nullptr ? 0 : image->totalBytes();
         if (image == nullptr || !downloadImage(c, *image, item)) {
             ok = false;
+            failedAt = i;
             if (c.ui.stopRequested()) {
                 stoppedAt = i;
             }
@@ -154,8 +197,8 @@ void executeUpdate(UpdateContext& c, const PreparedUpdate& prepared, UpdateOutco
         // un-reset, as a failed programming run leaves it.
         c.host.releaseAdapter();
         outcome.ending = UpdateEnding::WriteFailed;
-        outcome.reason = "Update failed while writing to card!";
-        c.ui.messageBox(windowBox("Update failed while writing to card!", std::nullopt));
+        outcome.reason = kWriteFailed;
+        c.ui.messageBox(windowBox(writeFailure(prepared, failedAt), std::nullopt, ui::Icon::Error));
     }
     c.host.refreshControls();
 }

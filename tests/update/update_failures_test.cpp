@@ -10,6 +10,10 @@
 namespace quillon::testing {
 namespace {
 
+const std::string kWhatToDo =
+    "Run the update again before removing the card. If the card does not answer, power-cycle it "
+    "(remove and insert it, or turn the computer off and on) and run the update again.";
+
 constexpr std::uint32_t kStationBase = 0x7E0000;
 constexpr std::uint32_t kPrimaryBase = 0x7F1800;
 constexpr std::uint32_t kCisAddress = 0x7EFE00;
@@ -216,40 +220,6 @@ TEST(UpdateRefused, SetPointValuesThatCannotBeDerived) {
                   sourceFile(station) + "Version information: Station: 1.8.0\n" + kFilesOk);
 }
 
-TEST(UpdateWriting, ARamImageAfterAProgrammedImageEndsInFailureWithoutThePda) {
-    UpdateRig rig;
-    rig.add("mac-serial.pda");
-    const std::string primary = rig.add("primary-1.1.1.hex");
-    rig.list.addFile(rig.write("station-ram.hex", stationFile(1, 2, 0x7E0000)), rig.ui);
-    const auto pdaBefore = rig.bench.card(0).pdaWords(true);
-    image::MemoryImage expectedPrimary;
-    pda::PdaImage merged = rig.cardPda();
-    ASSERT_TRUE(pda::loadPdaFile(merged, rig.dir.file("mac-serial.pda"), rig.ui));
-    pda::deriveSetPointAndIntegrator(merged);
-    loadPlugged(primary, merged, expectedPrimary);
-
-    rig.run();
-
-    ASSERT_EQ(rig.ui.reports.size(), 1u);
-    ASSERT_TRUE(rig.ui.reports[0].acceptShown);
-    EXPECT_EQ(rig.ui.texts(), (std::vector<std::string>{"Sorry, RAM downloads are not supported.",
-                                                        "Update failed while writing to card!"}));
-    EXPECT_EQ(rig.ui.boxes[0].caption, "Cannot Continue");
-    EXPECT_EQ(rig.ui.boxes[0].icon, ui::Icon::Error);
-    EXPECT_EQ(rig.ui.boxes[1].caption, std::nullopt);
-    EXPECT_EQ(rig.ui.boxes[1].owner, ui::Owner::MainWindow);
-    // The primary image stays programmed; the card is neither unblocked nor reset.
-    std::vector<std::string> steps{"probe", "block"};
-    steps.insert(steps.end(), expectedPrimary.countBlocks(2042, 0x10000), "write");
-    EXPECT_EQ(rig.stepsAfterReport(), steps);
-    expectFlashHolds(rig.bench, expectedPrimary);
-    // The merged PDA was not written.
-    EXPECT_EQ(rig.bench.card(0).pdaWords(true), pdaBefore);
-    EXPECT_EQ(rig.host.statusText, "Update Successful!");
-    EXPECT_EQ(rig.ui.progressWindows.size(), 1u);
-    EXPECT_TRUE(rig.adapterClosed());
-}
-
 TEST(UpdateWriting, AFailedBlockFailsTheImageWhateverTheAnswer) {
     for (const ui::Answer answer : {ui::Answer::Yes, ui::Answer::No}) {
         SCOPED_TRACE(answer == ui::Answer::Yes ? "Yes" : "No");
@@ -258,7 +228,7 @@ TEST(UpdateWriting, AFailedBlockFailsTheImageWhateverTheAnswer) {
         config.adapters[0].card->faults.writes = {sim::WriteFault{kPrimaryBase + 2042 + 10}};
         UpdateRig rig(config);
         const std::string primary = rig.add("primary-1.1.1.hex");
-        rig.add("station-1.8.0.hex");
+        const std::string station = rig.add("station-1.8.0.hex");
         image::MemoryImage expected;
         loadPlugged(primary, rig.cardPda(), expected);
         const std::size_t blocks = expected.countBlocks(2042, 0x10000);
@@ -269,13 +239,22 @@ TEST(UpdateWriting, AFailedBlockFailsTheImageWhateverTheAnswer) {
         rig.run();
 
         EXPECT_EQ(rig.ui.texts(),
-                  (std::vector<std::string>{"Error programming block. Continue anyway?",
-                                            "Update failed while writing to card!"}));
+                  (std::vector<std::string>{
+                      "Error programming block. Continue anyway?",
+                      "Update failed while writing to card!\n\nNot completely written: \"" +
+                          primary + "\".\nNot started: \"" + station +
+                          "\".\nThe card's firmware is incomplete and the card was not reset.\n\n" +
+                          kWhatToDo}));
         EXPECT_EQ(rig.host.statusText, "Update FAILED");
         std::vector<std::string> steps{"probe", "block"};
         // Yes goes on with the rest of the image; No stops at the failed block. The station
-        // image is not attempted either way.
-        steps.insert(steps.end(), answer == ui::Answer::Yes ? blocks : 2, "write");
+        // image is not attempted either way. Each block written is read back.
+        for (std::size_t i = 0; i < (answer == ui::Answer::Yes ? blocks : 2); ++i) {
+            steps.push_back("write");
+            if (i != 1) {
+                steps.push_back("read");
+            }
+        }
         EXPECT_EQ(rig.stepsAfterReport(), steps);
         const auto lastBlock = rig.bench.card(0).readFlash(kPrimaryBase + 2 * 2042, 16);
         if (answer == ui::Answer::Yes) {
@@ -317,18 +296,60 @@ TEST(UpdateWriting, AFailedPdaWriteEndsInFailureAfterTheImages) {
     config.adapters[0].card->faults.writes = {sim::WriteFault{0x7F0000}};
     UpdateRig rig(config);
     rig.add("mac-serial.pda");
-    rig.add("station-1.8.0.hex");
+    const std::string station = rig.add("station-1.8.0.hex");
 
     rig.run();
 
-    EXPECT_EQ(rig.ui.texts(), (std::vector<std::string>{"PDA Update FAILED",
-                                                        "Update failed while writing to card!"}));
+    EXPECT_EQ(rig.ui.texts(),
+              (std::vector<std::string>{
+                  "PDA Update FAILED",
+                  "Update failed while writing to card!\n\nWritten: \"" + station +
+                      "\".\nThe card's PDA was not written completely; a copy of the PDA as read "
+                      "was saved before the update.\n\n" +
+                      kWhatToDo}));
     EXPECT_EQ(rig.ui.boxes[0].caption, "PDA Update Complete");
     EXPECT_EQ(rig.host.statusText, "Update Successful!");
     EXPECT_EQ(rig.countOf(card::OID_PRIV_UNBLOCK_PROTOCOLS), 0u);
     EXPECT_EQ(rig.bench.card(0).readFlash(kStationBase + 0x40, 6),
               (std::vector<std::uint8_t>{0x00, 0x02, 0xB3, 0xAB, 0xCD, 0xEF}));
     EXPECT_TRUE(rig.adapterClosed());
+}
+
+}  // namespace
+}  // namespace quillon::testing
+
+namespace quillon::testing {
+namespace {
+
+TEST(UpdateWriting, ABlockTheCardStoredWronglyIsAFailedBlock) {
+    for (const bool verify : {true, false}) {
+        SCOPED_TRACE(verify);
+        sim::BenchConfig config = sim::defaultBenchConfig();
+        // The card says the block was written but keeps one byte of it inverted.
+        config.adapters[0].card->faults.silentWrites = {0x7E0100};
+        UpdateRig rig(config);
+        rig.options.verifyDownloads = verify;
+        const std::string station = rig.add("station-1.8.0.hex");
+        rig.ui.answers = {ui::Answer::No};
+
+        rig.run();
+
+        if (verify) {
+            ASSERT_EQ(rig.ui.boxes.size(), 2u);
+            EXPECT_EQ(rig.ui.boxes[0].text, "Error programming block. Continue anyway?");
+            EXPECT_EQ(rig.ui.boxes[1].text.rfind(
+                          "Update failed while writing to card!\n\nNot completely written: \"" +
+                              station + "\".",
+                          0),
+                      0u)
+                << rig.ui.boxes[1].text;
+            EXPECT_EQ(rig.host.statusText, "Update FAILED");
+            EXPECT_EQ(rig.countOf(card::OID_PRIV_FINISH), 0u);
+        } else {
+            // Without the read-back the wrong byte goes unnoticed.
+            EXPECT_EQ(rig.ui.texts(), std::vector<std::string>{"Update Successful!   "});
+        }
+    }
 }
 
 }  // namespace
