@@ -13,6 +13,7 @@
 #include "cli/terminal_ui.h"
 #include "cli/window_session.h"
 #include "image/dump_reader.h"
+#include "image/file_kind.h"
 #include "image/firmware_info.h"
 #include "image/image_writer.h"
 #include "image/memory_image.h"
@@ -24,6 +25,9 @@ namespace {
 enum class Form { SRecords, Dump, Unknown };
 
 Form formOf(const std::string& path) {
+    if (image::isSRecordName(path)) {
+        return Form::SRecords;
+    }
     if (path.size() < 4) {
         return Form::Unknown;
     }
@@ -104,10 +108,12 @@ Conversion convert(const std::string& in, const std::string& out, CliIo& io,
     const Form inForm = formOf(in);
     const Form outForm = formOf(out);
     if (inForm == Form::Unknown) {
-        return fail(kExitUsage, in, "not a .hex or .dmp file");
+        return fail(kExitUsage, in,
+                    "not an S-record file (.hex, .s19, .srec, .mot) or a .dmp file");
     }
     if (outForm == Form::Unknown) {
-        return fail(kExitUsage, out, "can only write .hex or .dmp files");
+        return fail(kExitUsage, out,
+                    "can only write S-records (.hex, .s19, .srec, .mot) or .dmp files");
     }
     if (sameFile(in, out)) {
         return fail(kExitUsage, out, "is the file to convert; give another output file");
