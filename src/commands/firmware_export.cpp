@@ -1,6 +1,8 @@
 #include "commands/firmware_export.h"
 
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
@@ -124,14 +126,21 @@ ui::Outcome exportFirmwareImage(ui::CommandHost& host, card::AdapterSession& ses
 
     // The filter the person picked decides the format, whatever extension they typed.
     std::uint16_t written = 0;
+    errno = 0;
     if (chosen->filterIndex == kHexFilter) {
         written = writeHexFile(chosen->path, image, nullptr);
     } else if (chosen->filterIndex == kDumpFilter) {
         written = writeDumpFile(chosen->path, image);
     }
     if (written == 0) {
-        tellNotWritten(ui);
-        return ui::Outcome::failed(kNotWritten);
+        // The file and the system's reason, so that the person knows what to change.
+        const int error = errno;
+        std::string why = std::string(kNotWritten) + ": \"" + chosen->path + "\"";
+        if (error != 0) {
+            why += ": " + std::string(std::strerror(error));
+        }
+        tell(ui, why + ".", "Error", ui::Icon::Error);
+        return ui::Outcome::failed(why);
     }
     tell(ui, "File Saved Successfully.");
     return ui::Outcome::success();
