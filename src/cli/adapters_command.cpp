@@ -21,21 +21,46 @@ void addAdaptersCommand(CLI::App& app, CliIo& io, GlobalOptions& global, Command
     auto* command = app.add_subcommand("adapters", "List the adapters Quillon can work with");
     addAnswerFlags(*command, global);
     command->callback([&io, &global, &result]() {
-        const std::unique_ptr<CardAccess> card = openCardAccess(io, global);
-        if (!card) {
+        // Shell completion asks for the numbers while the person types: it neither waits for a
+        // bench another process uses nor leaves anything behind.
+        const bool completing = !io.env("QUILLON_COMPLETION").empty();
+        std::unique_ptr<CardAccess> access;
+        std::unique_ptr<sim::SimulatedBench> looked;
+        card::AccessLibrary* library = nullptr;
+        card::Registry* registry = nullptr;
+        if (completing) {
+            const std::string folder = benchFolder(io, global);
+            std::string error;
+            sim::BenchOpenOptions look;
+            look.lookOnly = true;
+            look.latency = false;
+            looked = folder.empty() ? nullptr : sim::SimulatedBench::open(folder, look, error);
+            if (looked) {
+                library = &looked->library();
+                registry = &looked->registry();
+            }
+        } else {
+            access = openCardAccess(io, global);
+            if (access) {
+                library = &access->library();
+                registry = &access->registry();
+            }
+        }
+        if (library == nullptr || registry == nullptr) {
             result.exitCode = kExitFailure;
             return;
         }
         std::ostringstream kept;
         CliIo jsonIo{io.in, kept, io.err};
         TerminalUserInterface ui(global.json ? jsonIo : io, terminalOptions(io, global));
-        app::MainWindow window(card->library(), card->registry(), ui);
+        app::MainWindow window(*library, *registry, ui);
         // As at start-up, but without selecting a lone adapter: listing reads no card.
-        card::checkAccessLibrary(card->library(), ui);
+        card::checkAccessLibrary(*library, ui);
         window.detectAdapters(false);
         if (global.json) {
-            io.out << adaptersJson(window, ui);
-            result.exitCode = kExitSuccess;
+            bool listed = false;
+            io.out << adaptersJson(window, ui, listed);
+            result.exitCode = listed ? kExitSuccess : kExitFailure;
             return;
         }
         int listed = 0;

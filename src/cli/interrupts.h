@@ -28,4 +28,7 @@ class InterruptHold {
     std::unique_ptr<Previous> previous_;
 };
 
+// Throws away what was typed on the terminal of standard input and not yet read.
+void discardTypedInput();
+
 }  // namespace quillon::cli

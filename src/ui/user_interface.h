@@ -40,6 +40,9 @@ struct MessageBox {
     Buttons buttons = Buttons::Ok;
     Icon icon = Icon::None;
     Question question = Question::AfterFailure;
+    // The box is what the command was asked for (a version, a MAC type), not a remark on the
+    // way: a face that leaves out the chatter still shows it.
+    bool isResult = false;
 };
 
 // An open or save dialog over the main window. The filter is written as the pairs of a
