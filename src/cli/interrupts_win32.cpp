@@ -58,4 +58,12 @@ int InterruptHold::count() {
     return interrupts.load();
 }
 
+void discardTypedInput() {
+    const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    if (::GetConsoleMode(input, &mode)) {
+        ::FlushConsoleInputBuffer(input);
+    }
+}
+
 }  // namespace quillon::cli
