@@ -21,6 +21,8 @@ void MainWindow::routeCommand(int command) {
             update::UpdateContext context{
                 *this,    session_,         pda_, fileList_,
                 options_, primarySupplier_, ui_,  dryRun_ ? &*dryRun_ : nullptr};
+            lastPdaChanges_.clear();
+            context.pdaChanges = &lastPdaChanges_;
             update::updateCard(context);
             break;
         }

@@ -97,29 +97,30 @@ void modifyPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& p
     }
     PdaSettingsDialog dialog(host.pdaMacText(), host.pdaSerialText());
     if (ui.runPdaSettingsDialog(dialog)) {
-        const PdaImage asRead = pda;
+        // The changes go into a copy: the window's PDA stays what the card holds until the
+        // write of the changed one has taken.
+        PdaImage edited = pda;
         // An unchanged MAC text keeps the record the card has, whatever its shape; the serial
         // number is always written back in its six-word form.
         if (dialog.macText() != host.pdaMacText()) {
             if (const auto mac = parseMac(dialog.macText())) {
-                insert(pda, kMacRecordLength, kPdrMacAddress, *mac);
+                insert(edited, kMacRecordLength, kPdrMacAddress, *mac);
             }
         }
-        insert(pda, kSerialRecordLength, kPdrSerialNumber, packSerial(dialog.serialText()));
+        insert(edited, kSerialRecordLength, kPdrSerialNumber, packSerial(dialog.serialText()));
 
-        if (!pda.fitsOnCard()) {
-            pda = asRead;
-            tell(ui, tooLarge(pda), "PDA Update", ui::Icon::Error);
+        if (!edited.fitsOnCard()) {
+            tell(ui, tooLarge(edited), "PDA Update", ui::Icon::Error);
         } else if (host.ensureAdapterOpen(true)) {
-            if (!backUpPda(asRead, options.pdaBackupFolder, ui)) {
-                pda = asRead;
+            if (!backUpPda(pda, options.pdaBackupFolder, ui)) {
                 host.releaseAdapter();
                 host.refreshControls();
                 return;
             }
             std::string text;
-            if (card::writePda(session, pda, options.forceAllBlocks, options.verifyDownloads)) {
+            if (card::writePda(session, edited, options.forceAllBlocks, options.verifyDownloads)) {
                 session.finish();
+                pda = edited;
                 text =
                     "PDA Update Successful! You MUST reload station code for changes to take "
                     "effect.";
@@ -139,11 +140,15 @@ void modifyPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& p
 void clearPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
               const ui::ProgrammingOptions& options, ui::UserInterface& ui) {
     ui::MessageBox question;
-    question.text = "Are you sure you want to clear the PDA?";
+    question.text =
+        "Are you sure you want to clear the PDA? The card loses its MAC address and calibration "
+        "data.";
     question.caption = "Warning:";
     question.owner = ui::Owner::MainWindow;
     question.buttons = ui::Buttons::OkCancel;
     question.question = ui::Question::Confirmation;
+    // Nothing brings the card's identity back but the copy: Enter keeps it.
+    question.stopsByDefault = true;
     if (ui.messageBox(question) == ui::Answer::Ok) {
         if (host.ensureAdapterOpen(true)) {
             // Clearing is the one write allowed over a PDA that did not read; there is then
@@ -151,11 +156,12 @@ void clearPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pd
             if (!keepCopyOrUnread(host, pda, options, ui)) {
                 return;
             }
-            pda.clear();
-            // What remains is the end record alone; a failed write says nothing, and the
-            // window then shows the emptied PDA.
-            if (card::writePda(session, pda, options.forceAllBlocks, options.verifyDownloads)) {
+            // What remains is the end record alone. The window's PDA is emptied only once the
+            // card has taken it; a failed write leaves the PDA as read.
+            PdaImage cleared;
+            if (card::writePda(session, cleared, options.forceAllBlocks, options.verifyDownloads)) {
                 session.finish();
+                pda = cleared;
                 host.releaseAdapter();
                 tell(ui, "PDA cleared. Set a valid MAC address before programming station code.",
                      std::nullopt);

@@ -12,6 +12,7 @@
 #include "ui/command_host.h"
 #include "ui/user_interface.h"
 #include "update/compatibility_checks.h"
+#include "update/pda_changes.h"
 #include "update/update_file_list.h"
 
 namespace quillon::update {
@@ -36,23 +37,28 @@ struct UpdateContext {
     SupplierRange& primarySupplier;
     ui::UserInterface& ui;
     const DryRun* dryRun = nullptr;  // set for a dry run
+    // Receives, when set, the PDA records the update would change (see pdaChanges).
+    std::vector<PdaChange>* pdaChanges = nullptr;
 };
 
 // The "Continue" command.
 void updateCard(UpdateContext& context);
 
 // What the person accepted: the images in list order with the paths they came from, whether
-// ".pda" files were merged, and the card's PDA as read before they were.
+// ".pda" files were merged, the card's PDA as read before they were, and the PDA to write (the
+// one read with the ".pda" files merged into it).
 struct PreparedUpdate {
     std::vector<image::MemoryImage*> images;
     std::vector<std::string> paths;
     bool pdaFilesMerged = false;
     const pda::PdaImage* pdaAsRead = nullptr;
+    const pda::PdaImage* pda = nullptr;
 };
 
 // Programs the prepared images in order, then the PDA when ".pda" files were merged or a CIS
 // image is queued, and tells the person the outcome. A copy of the PDA as read is saved before
-// anything is written when the PDA will be. Ends with the adapter released.
+// anything is written when the PDA will be; once the PDA write has taken, the context's PDA
+// becomes the one written. Ends with the adapter released.
 void executeUpdate(UpdateContext& context, const PreparedUpdate& prepared);
 
 // Programs one image under the progress window; true when every block was written.

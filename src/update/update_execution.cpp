@@ -6,6 +6,7 @@
 #include "card/flash_programming.h"
 #include "commands/pda_backup.h"
 #include "commands/pda_commands.h"
+#include "update/failure_summary.h"
 #include "update/update_card.h"
 
 namespace quillon::update {
@@ -56,7 +57,7 @@ bool downloadImage(UpdateContext& c, image::MemoryImage& image, const ui::Progre
     c.ui.setCursor(ui::Cursor::Wait);
 
     const bool ok = card::programImage(c.session, image, &progress->bar(), c.options.forceAllBlocks,
-                                       c.options.verifyDownloads, true, c.ui);
+                                       c.options.verifyDownloads, true, c.ui, item.name);
 
     progress->setOutcome(ok ? ui::ProgressWindow::Outcome::Succeeded
                             : ui::ProgressWindow::Outcome::Failed);
@@ -88,6 +89,7 @@ void executeUpdate(UpdateContext& c, const PreparedUpdate& prepared) {
     c.ui.cardWriting(true);
     bool ok = true;
     std::size_t stoppedAt = prepared.images.size();
+    std::size_t failedAt = prepared.images.size();
     for (std::size_t i = 0; i < prepared.images.size(); ++i) {
         image::MemoryImage* image = prepared.images[i];
         if (c.ui.stopRequested()) {
@@ -103,6 +105,7 @@ void executeUpdate(UpdateContext& c, const PreparedUpdate& prepared) {
         item.bytes = image == nullptr ? 0 : image->totalBytes();
         if (image == nullptr || !downloadImage(c, *image, item)) {
             ok = false;
+            failedAt = i;
             if (c.ui.stopRequested()) {
                 stoppedAt = i;
             }
@@ -128,7 +131,12 @@ void executeUpdate(UpdateContext& c, const PreparedUpdate& prepared) {
     // The PDA goes last, after every image: when ".pda" files changed it, and with every CIS
     // image, so that the card's identity is written as one whole.
     if (ok && writesPda) {
-        ok = pda::writePdaAfterUpdate(c.session, c.pda, c.options, c.ui);
+        const pda::PdaImage& written = prepared.pda != nullptr ? *prepared.pda : c.pda;
+        ok = pda::writePdaAfterUpdate(c.session, written, c.options, c.ui);
+        if (ok) {
+            // The card now holds the merged PDA: from here on it is the card's own.
+            c.pda = written;
+        }
     }
     c.ui.cardWriting(false);
 
@@ -147,9 +155,12 @@ void executeUpdate(UpdateContext& c, const PreparedUpdate& prepared) {
         }
     } else {
         // Images programmed before the failure stay programmed; the card is left blocked and
-        // un-reset, as a failed programming run leaves it.
+        // un-reset, as a failed programming run leaves it. It still reports its old versions,
+        // so the person is told image by image what it now holds.
         c.host.releaseAdapter();
-        c.ui.messageBox(box("Update failed while writing to card!", std::nullopt));
+        std::vector<std::string> names = prepared.paths;
+        names.resize(prepared.images.size());
+        c.ui.messageBox(box(failedUpdateText(names, failedAt, writesPda), std::nullopt));
     }
     c.host.refreshControls();
 }

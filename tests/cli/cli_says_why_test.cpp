@@ -151,7 +151,9 @@ TEST(CliSaysWhy, NoSuccessBeforeTheOutcome) {
          "primary-1.1.1.hex, image 1 of 2, 8.0 KiB: written in " + time +
              "\nstation-1.8.0.hex, image 2 of 2, 24.0 KiB: FAILED after " + time + "\n",
          "(no: --yes does not go on after a failure; --force does)\n"
-         "quillon: Update failed while writing to card!\n"},
+         "quillon: Update failed while writing to card!\n\nprimary-1.1.1.hex: written\n"
+         "station-1.8.0.hex: FAILED\n\nThe card's firmware is now incomplete. Run the update "
+         "again before removing or power-cycling the card.\n"},
         {testing::fastDefaultBench(), Terminals{false, false, true},
          "\r\x1b[Kstation-1.8.0.hex, image 2 of 2, 24.0 KiB [##############################] "
          "100%: written in " +
@@ -394,7 +396,9 @@ TEST(CliSaysWhy, MessagesReadAsTheTerminals) {
     };
     const Case cases[] = {
         {{"mac-type"}, "MAC ID: 2\n\n(Indicates 3842-based MAC)\n"},
-        {{"pda", "clear"}, "Warning: Are you sure you want to clear the PDA?\n(cancel)\n"},
+        {{"pda", "clear"},
+         "Warning: Are you sure you want to clear the PDA? The card loses its MAC address and "
+         "calibration data.\n(cancel)\n"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(bench.run(c.args).out, c.out);

@@ -46,6 +46,13 @@ TEST(CliUpdate, UpdatesTheDefaultCardFromTheSamples) {
                            "---------------------\n"
                            "2 PDA file(s) Loaded OK\n"
                            "Set Point and Integrator Values Calculated.\n"
+                           "The update changes the card's PDA:\n"
+                           "  Serial number: SIM0001 becomes QSN-000042\n"
+                           "  MAC address: 00-02-B3-12-34-56 becomes 00-02-B3-AB-CD-EF\n"
+                           "  Record 300 (set-point values): added\n"
+                           "  Record 301 (integrator values): added\n"
+                           "  Record 900 (set-point sources): changed\n"
+                           "  Record 901 (integrator sources): changed\n"
                            "---------------------\n"
                            "Source File: \"" +
                            sample("primary-1.1.1.hex") +

@@ -2,9 +2,11 @@
 // do not load, and failures while the card is written.
 #include <gtest/gtest.h>
 
+#include "card/flash_programming.h"
 #include "firmware_builder.h"
 #include "pda/pda_file.h"
 #include "pda/set_point.h"
+#include "update/failure_summary.h"
 #include "update_rig.h"
 
 namespace quillon::testing {
@@ -209,11 +211,13 @@ TEST(UpdateRefused, SetPointValuesThatCannotBeDerived) {
     plain.ui.reportAnswers = {false};
     plain.run();
     ASSERT_EQ(plain.ui.reports.size(), 1u);
-    EXPECT_EQ(plain.ui.reports[0].text,
-              kDefaultCardHeader +
-                  "---------------------\n1 PDA file(s) Loaded OK\nNo Set Point and Integrator "
-                  "Values.\n" +
-                  sourceFile(station) + "Version information: Station: 1.8.0\n" + kFilesOk);
+    EXPECT_EQ(
+        plain.ui.reports[0].text,
+        kDefaultCardHeader +
+            "---------------------\n1 PDA file(s) Loaded OK\nNo Set Point and Integrator "
+            "Values.\n{+m}The update changes the card's PDA:\n  Serial number: SIM0001 becomes "
+            "QSN-000042\n  MAC address: 00-02-B3-12-34-56 becomes 00-02-B3-AB-CD-EF\n{+k}" +
+            sourceFile(station) + "Version information: Station: 1.8.0\n" + kFilesOk);
 }
 
 TEST(UpdateWriting, ARamImageAfterAProgrammedImageEndsInFailureWithoutThePda) {
@@ -232,8 +236,10 @@ TEST(UpdateWriting, ARamImageAfterAProgrammedImageEndsInFailureWithoutThePda) {
 
     ASSERT_EQ(rig.ui.reports.size(), 1u);
     ASSERT_TRUE(rig.ui.reports[0].acceptShown);
-    EXPECT_EQ(rig.ui.texts(), (std::vector<std::string>{"Sorry, RAM downloads are not supported.",
-                                                        "Update failed while writing to card!"}));
+    EXPECT_EQ(rig.ui.texts(),
+              (std::vector<std::string>{
+                  "Sorry, RAM downloads are not supported.",
+                  update::failedUpdateText({"primary-1.1.1.hex", "station-ram.hex"}, 1, true)}));
     EXPECT_EQ(rig.ui.boxes[0].caption, "Cannot Continue");
     EXPECT_EQ(rig.ui.boxes[0].icon, ui::Icon::Error);
     EXPECT_EQ(rig.ui.boxes[1].caption, std::nullopt);
@@ -269,8 +275,12 @@ TEST(UpdateWriting, AFailedBlockFailsTheImageWhateverTheAnswer) {
         rig.run();
 
         EXPECT_EQ(rig.ui.texts(),
-                  (std::vector<std::string>{"Error programming block. Continue anyway?",
-                                            "Update failed while writing to card!"}));
+                  (std::vector<std::string>{
+                      card::blockErrorQuestion(kPrimaryBase + 2042, "primary-1.1.1.hex"),
+                      "Update failed while writing to card!\n\nprimary-1.1.1.hex: FAILED\n"
+                      "station-1.8.0.hex: not started\n\nThe card's firmware is now incomplete. "
+                      "Run the update again before removing or power-cycling the card."}));
+        EXPECT_EQ(rig.ui.boxes[0].question, ui::Question::AfterFailure);
         EXPECT_EQ(rig.host.statusText, "Update FAILED");
         std::vector<std::string> steps{"probe", "block"};
         // Yes goes on with the rest of the image; No stops at the failed block. The station
@@ -321,8 +331,9 @@ TEST(UpdateWriting, AFailedPdaWriteEndsInFailureAfterTheImages) {
 
     rig.run();
 
-    EXPECT_EQ(rig.ui.texts(), (std::vector<std::string>{"PDA Update FAILED",
-                                                        "Update failed while writing to card!"}));
+    EXPECT_EQ(rig.ui.texts(),
+              (std::vector<std::string>{"PDA Update FAILED",
+                                        update::failedUpdateText({"station-1.8.0.hex"}, 1, true)}));
     EXPECT_EQ(rig.ui.boxes[0].caption, "PDA Update Complete");
     EXPECT_EQ(rig.host.statusText, "Update Successful!");
     EXPECT_EQ(rig.countOf(card::OID_PRIV_UNBLOCK_PROTOCOLS), 0u);
