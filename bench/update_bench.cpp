@@ -65,6 +65,8 @@ bool updateDefaultCard(std::string& why) {
     testing::TestHost host(session, pda, ui);
     update::UpdateFileList list;
     ui::ProgrammingOptions options;
+    // The update keeps a copy of the card's PDA before it writes the merged one.
+    options.pdaBackupFolder = samples().file("pda-backups");
     update::SupplierRange supplier;
 
     // The adapter was selected before the update, as the window selects a lone adapter: its

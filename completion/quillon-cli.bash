@@ -13,7 +13,7 @@ _quillon_cli()
     local cur prev words cword
     _init_completion -s || return
 
-    local globals="--bench --adapter --yes --no --force --color --json --quiet --verbose
+    local globals="--bench --adapter --yes --no --force --color --json --quiet --verbose --no-verify
         --version --help -y -n -q -v -h"
     local commands="update versions mac-type driver-version cis rid-stress export pda adapters
         bench info convert"
@@ -90,7 +90,7 @@ _quillon_cli()
             ;;
         bench)
             case $sub in
-                "") COMPREPLY=($(compgen -W "init show" -- "$cur")); return ;;
+                "") COMPREPLY=($(compgen -W "init repair show" -- "$cur")); return ;;
                 init) options="--force --no-latency" ;;
             esac
             ;;

@@ -127,6 +127,10 @@ class FakeUserInterface : public ui::UserInterface {
 
     void notice(const std::string& text) override { notices.push_back(text); }
 
+    // Each start (true) and end (false) of a card write that holds off interrupts.
+    std::vector<bool> cardWrites;
+    void cardWriting(bool writing) override { cardWrites.push_back(writing); }
+
     std::optional<ui::FileDialogResult> fileDialog(const ui::FileDialogRequest& request) override {
         fileDialogs.push_back(request);
         calls.push_back("file-dialog");

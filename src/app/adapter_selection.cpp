@@ -21,6 +21,11 @@ std::string macAddressText(const std::array<std::uint8_t, 6>& address) {
     return std::string(text.data());
 }
 
+constexpr const char* kPdaUnreadable =
+    "The card's PDA could not be read: its serial number, MAC address and platform are "
+    "unknown, and nothing will write its PDA. Versions, MAC type, driver version and CIS can "
+    "still be read. Power-cycle the card and select it again to read its PDA once more.";
+
 }  // namespace
 
 void MainWindow::detectAdapters(bool autoSelect) {
@@ -106,15 +111,12 @@ void MainWindow::selectAdapter() {
     view_.statusText.clear();
 
     pda_.clear();
+    // The adapter is there even when its PDA is not readable: it stays selected, so that what
+    // needs no PDA still works, and nothing writes over a PDA it did not read.
     if (!card::readPda(session_, pda_, ui_)) {
-        const Answer answer = ui_.messageBox(MessageBox{
-            "WARNING! PDA read from card was invalid. Continue anyway?", "Developer Option",
-            Owner::MainWindow, Buttons::OkCancel, Icon::None, ui::Question::AfterFailure});
-        if (answer != Answer::Ok) {
-            session_.closeAdapter();
-            return;
-        }
         pda_.clear();
+        ui_.messageBox(MessageBox{kPdaUnreadable, "PDA read error", Owner::MainWindow, Buttons::Ok,
+                                  Icon::Warning});
     }
 
     // A driver that does not tell the adapter's address leaves the field empty rather than

@@ -60,6 +60,11 @@ class MainWindow : public ui::CommandHost {
     // Where copies of the card's PDA are saved before a command writes it (the face knows the
     // person's state folder); with none, nothing writes the PDA.
     void setPdaBackupFolder(std::string folder) { options_.pdaBackupFolder = std::move(folder); }
+    // Written blocks are read back and compared unless the face turns it off for a run.
+    void setVerifyDownloads(bool verify) {
+        options_.verifyDownloads = verify;
+        view_.verifyDownloads = verify;
+    }
     // Writes the PDA of a ".pda" file (a copy kept earlier) back to the selected card.
     void restorePda(const std::string& path);
 

@@ -5,15 +5,41 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <vector>
 
 namespace quillon {
+namespace {
+
+// Holds back SIGINT, SIGTERM and SIGHUP for the calling thread while it lives.
+class SignalsDeferred {
+  public:
+    SignalsDeferred() {
+        sigset_t signals;
+        sigemptyset(&signals);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            sigaddset(&signals, signal);
+        }
+        pthread_sigmask(SIG_BLOCK, &signals, &previous_);
+    }
+    ~SignalsDeferred() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    SignalsDeferred(const SignalsDeferred&) = delete;
+    SignalsDeferred& operator=(const SignalsDeferred&) = delete;
+
+  private:
+    sigset_t previous_{};
+};
+
+}  // namespace
 
 bool writeFileAtomically(const std::string& path, std::string_view content) {
     if (path.empty()) {
         return false;
     }
+    // An interrupt or a termination request while the temporary file exists would leave it
+    // behind: they wait until it is renamed or removed, and then take their usual effect.
+    const SignalsDeferred deferred;
     std::string pattern = path + ".tmp-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');

@@ -9,7 +9,8 @@
 namespace quillon {
 
 // Writes content to path atomically. False when the temporary file cannot be created, written
-// or renamed; the target is then untouched and no temporary file is left behind.
+// or renamed; the target is then untouched and no temporary file is left behind. An interrupt
+// (SIGINT, SIGTERM, SIGHUP) arriving meanwhile takes effect once the temporary file is gone.
 bool writeFileAtomically(const std::string& path, std::string_view content);
 
 }  // namespace quillon

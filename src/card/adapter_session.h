@@ -117,6 +117,12 @@ class AdapterSession {
     std::uint32_t cisAddress() const { return cisAddress_; }
     std::uint32_t pdaAddress() const { return pdaAddress_; }
     std::uint32_t imageBase() const { return imageBase_; }
+    // Where the card keeps the data sent to address: bit 31 only picks the copy a read
+    // returns, and a 3841 ignores bits 17 and 18, so several addresses reach one place.
+    std::uint32_t decodedAddress(std::uint32_t address) const {
+        address &= ~kNvramBit;
+        return macType_ == kMacType3841 ? (address & k3841ReadMask) : address;
+    }
     // Takes the MAC type the card reported and the card addresses that follow from it; any
     // type other than 1 or 2 becomes 0xFFFF with all addresses 0.
     void setMacType(std::uint16_t reported);

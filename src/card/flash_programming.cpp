@@ -21,9 +21,10 @@ enum class CardContent { Unreadable, Differs, Same };
 
 // Reads the card at the block's address and length and compares. A read that returns fewer
 // bytes than the block cannot vouch for the rest, so it counts as a difference.
-CardContent compareWithCard(AdapterSession& session, const AuxBlock& block) {
+CardContent compareWithCard(AdapterSession& session, const AuxBlock& block,
+                            std::uint32_t readBit = 0) {
     AuxBlock card;
-    card.address = block.address;
+    card.address = block.address | readBit;
     card.length = block.length;
     if (!session.auxRead(card)) {
         return CardContent::Unreadable;
@@ -153,7 +154,11 @@ bool writePda(AdapterSession& session, const pda::PdaImage& pda, bool forceAllBl
     session.probeDriver(probe);
     session.enableAux();
     session.setupWrite();
-    const bool written = writeBlock(session, block, forceAllBlocks, verifyDownloads);
+    // A plain read of the PDA returns the copy the card runs, which changes only when the card
+    // loads the new one; what was written is read back from the NVRAM copy.
+    const bool written =
+        writeBlock(session, block, forceAllBlocks, false) &&
+        (!verifyDownloads || compareWithCard(session, block, kNvramBit) == CardContent::Same);
     session.probeDriver(probe);
     return written;
 }

@@ -1,5 +1,6 @@
-// quillon-cli bench init|show: the simulated card bench the other commands run on.
+// quillon-cli bench init|repair|show: the simulated card bench the other commands run on.
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -75,6 +76,38 @@ int initBench(CliIo& io, GlobalOptions& global, const InitOptions& options) {
     return kExitSuccess;
 }
 
+// Cuts the damaged card states of the bench at their damage: the person's choice, after a
+// command refused the bench and named the damaged byte.
+int repairBench(CliIo& io, GlobalOptions& global) {
+    const std::string dir = benchFolder(io, global);
+    if (dir.empty()) {
+        return kExitFailure;
+    }
+    std::error_code ec;
+    if (!std::filesystem::is_directory(dir, ec)) {
+        io.err << "quillon-cli: " << dir << ": no such bench folder\n";
+        return kExitFailure;
+    }
+    sim::BenchLock lock;
+    if (!lock.acquire(dir, io.lockWait, io.err, "quillon-cli")) {
+        return kExitFailure;
+    }
+    std::vector<std::string> repaired;
+    std::string error;
+    const bool ok = sim::repairBench(dir, repaired, error);
+    for (const std::string& line : repaired) {
+        io.out << line << '\n';
+    }
+    if (!ok) {
+        io.err << "quillon-cli: " << error << '\n';
+        return kExitFailure;
+    }
+    if (repaired.empty() && !global.quiet) {
+        io.out << "Nothing to repair: the saved state of every card is whole.\n";
+    }
+    return kExitSuccess;
+}
+
 }  // namespace
 
 void addBenchCommands(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& result) {
@@ -91,6 +124,11 @@ void addBenchCommands(CLI::App& app, CliIo& io, GlobalOptions& global, CommandRe
                    "Let the simulated card answer at once instead of at a card's pace");
     init->callback(
         [&io, &global, &result, options]() { result.exitCode = initBench(io, global, *options); });
+
+    auto* repair = bench->add_subcommand(
+        "repair",
+        "Cut each damaged card state at its damage, keeping a copy of the whole file beside it");
+    repair->callback([&io, &global, &result]() { result.exitCode = repairBench(io, global); });
 
     auto* show = bench->add_subcommand("show", "Describe the bench: adapters, cards and faults");
     show->callback([&io, &global, &result]() {

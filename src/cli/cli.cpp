@@ -128,6 +128,9 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
     app.add_flag("--json", global.json,
                  "Print one JSON document instead of the text (info, versions, adapters, pda "
                  "show, cis, mac-type, driver-version, bench show, update)");
+    app.add_flag("--no-verify", global.noVerify,
+                 "Do not read back and compare each block written to the card (faster; a "
+                 "block the card stored wrongly then goes unnoticed)");
     app.add_flag("--quiet,-q", global.quiet,
                  "Print only errors, warnings and the questions to answer");
     app.add_flag("--verbose,-v", global.verbose,

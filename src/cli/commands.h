@@ -20,9 +20,10 @@ struct GlobalOptions {
     bool no = false;       // --no: every question answered Cancel or No
     bool force = false;    // --force: go on after a failure, accept what is refused otherwise
     std::string colour = "auto";  // --color WHEN: auto, always or never
-    bool json = false;     // --json: one JSON document on standard output instead of the text
-    bool quiet = false;    // --quiet: only errors, warnings and questions
-    bool verbose = false;  // --verbose: the diagnostic log on standard error
+    bool json = false;      // --json: one JSON document on standard output instead of the text
+    bool quiet = false;     // --quiet: only errors, warnings and questions
+    bool verbose = false;   // --verbose: the diagnostic log on standard error
+    bool noVerify = false;  // --no-verify: written blocks are not read back
 };
 
 // A command sets its result here when it ran.

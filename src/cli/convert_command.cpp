@@ -6,6 +6,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "base/regular_file.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "cli/terminal_ui.h"
@@ -118,10 +119,9 @@ int convert(const std::string& in, const std::string& out, CliIo& io, const Glob
         if (reason.empty() && !said.empty()) {
             reason = "Line 0x" + said.substr(said.rfind(' ') + 1) + ": Not a dump line.";
         }
-        std::error_code ec;
         if (reason.empty()) {
-            reason = std::filesystem::is_regular_file(in, ec) ? "Not a valid text dump."
-                                                              : "No such file.";
+            const std::string why = whyNotAFile(in);
+            reason = why.empty() ? "Not a valid text dump." : why;
         }
         err << "quillon-cli: " << in << ": " << reason << '\n';
         return kExitFailure;

@@ -19,7 +19,7 @@ void addInfoCommand(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResu
     command->callback([&io, &global, &result, files]() {
         if (global.json) {
             bool allRead = false;
-            io.out << infoJson(*files, allRead);
+            io.out << infoJson(*files, allRead, &io.err);
             result.exitCode = allRead ? kExitSuccess : kExitFailure;
             return;
         }

@@ -2,8 +2,10 @@
 
 #include <array>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "app/main_window.h"
+#include "base/regular_file.h"
 #include "card/card_identity.h"
 #include "card/card_memory.h"
 #include "image/cis_tuples.h"
@@ -117,6 +119,11 @@ json rangesJson(const image::MemoryImage& image) {
     return ranges;
 }
 
+// A file that was not read, and why.
+json unreadable(const std::string& path, const std::string& reason) {
+    return {{"path", path}, {"kind", "unreadable"}, {"reason", reason}};
+}
+
 json firmwareJson(const std::string& path, bool& read) {
     image::FirmwareInfo info;
     image::MemoryImage memory;
@@ -124,7 +131,7 @@ json firmwareJson(const std::string& path, bool& read) {
     CollectingUserInterface quiet;
     read = info.readFile(path, &memory, &plugs, quiet) != 0;
     if (!read) {
-        return {{"path", path}, {"kind", "unreadable"}};
+        return unreadable(path, quiet.readerReason());
     }
     json compatibility = json::array();
     for (const image::ComponentRange& range : info.compatibility) {
@@ -173,16 +180,23 @@ json pdaFileJson(const std::string& path, bool& read) {
     CollectingUserInterface quiet;
     read = pda::loadPdaFile(pda, path, quiet);
     if (!read) {
-        return {{"path", path}, {"kind", "unreadable"}};
+        return unreadable(path, quiet.readerReason());
     }
     return {{"path", path}, {"kind", "pda"}, {"records", recordsJson(pda)}};
 }
 
 json dumpJson(const std::string& path, bool& read) {
     image::MemoryImage memory;
-    read = image::readDumpFile(path, memory) != 0;
+    std::ostringstream said;
+    read = image::readDumpFile(path, memory, &said) != 0;
     if (!read) {
-        return {{"path", path}, {"kind", "unreadable"}};
+        // The reader names the line in hex ("ERROR reading line 1a").
+        const std::string text = said.str();
+        const std::string why = whyNotAFile(path);
+        return unreadable(path, !why.empty()   ? why
+                                : text.empty() ? std::string("Not a valid text dump.")
+                                               : "Line 0x" + text.substr(text.rfind(' ') + 1) +
+                                                     ": Not a dump line.");
     }
     return {{"path", path},
             {"kind", "dump"},
@@ -211,7 +225,7 @@ json cisJson(card::AdapterSession& session, ui::UserInterface& ui) {
 
 }  // namespace
 
-std::string infoJson(const std::vector<std::string>& paths, bool& allRead) {
+std::string infoJson(const std::vector<std::string>& paths, bool& allRead, std::ostream* err) {
     json document = envelope("info", nullptr, true);
     json files = json::array();
     allRead = true;
@@ -222,6 +236,10 @@ std::string infoJson(const std::vector<std::string>& paths, bool& allRead) {
                         : extension == ".dmp" ? dumpJson(path, read)
                                               : firmwareJson(path, read));
         allRead = allRead && read;
+        if (!read && err != nullptr) {
+            *err << "quillon-cli: " << path << ": " << files.back()["reason"].get<std::string>()
+                 << '\n';
+        }
     }
     document["ok"] = allRead;
     document["files"] = files;

@@ -4,6 +4,7 @@
 // describes them; nothing in this header pulls in the JSON library.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,9 @@ class SimulatedBench;
 namespace quillon::cli {
 
 // info FILE...: what every file holds. allRead is false when a file could not be read.
-std::string infoJson(const std::vector<std::string>& paths, bool& allRead);
+// Each file that was not read is also named, with why, on err when given.
+std::string infoJson(const std::vector<std::string>& paths, bool& allRead,
+                     std::ostream* err = nullptr);
 
 // versions, mac-type, driver-version, cis and pda show: the command has run on the window and
 // shown what it shows; when ok, the card is read again for the fields (the PDA is the one the

@@ -58,6 +58,12 @@ bool isGroupAddress(const std::string& text) {
     return words && ((*words)[0] & 0x01) != 0;
 }
 
+// The all-zero address names no card: it is what a cleared or missing address reads as.
+bool isZeroAddress(const std::string& text) {
+    const auto words = pda::parseMac(text);
+    return words && (*words)[0] == 0 && (*words)[1] == 0 && (*words)[2] == 0;
+}
+
 }  // namespace
 
 void addPdaCommands(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& result) {
@@ -124,6 +130,10 @@ void addPdaCommands(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResu
     restore->add_option("FILE", *restoreFile, "The .pda file to write")->required();
     addAnswerFlags(*restore, global);
     restore->callback([&io, &global, &result, restoreFile]() {
+        if (refuseSpecialFiles(io, {*restoreFile})) {
+            result.exitCode = kExitFailure;
+            return;
+        }
         TerminalUserInterface ui(io, terminalOptions(io, global));
         const bool ran = runOnMainWindow(
             io, global, ui, {},
@@ -138,7 +148,8 @@ void addPdaCommands(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResu
         "Change the MAC address and serial number in the card's PDA and write it to the card");
     auto settings = std::make_shared<PdaSettingsInput>();
     set->add_option("--mac", settings->mac,
-                    "New MAC address, e.g. 00-02-B3-AB-CD-EF (a group address needs --force)")
+                    "New MAC address, e.g. 00-02-B3-AB-CD-EF (a group or all-zero address needs "
+                    "--force)")
         ->check(CLI::Validator(macCheck, "", "mac"))
         ->type_name("MAC");
     set->add_option("--serial", settings->serial, "New serial number: 1 to 12 ASCII characters")
@@ -147,8 +158,8 @@ void addPdaCommands(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResu
     set->add_flag("--keep-case", settings->keepCase,
                   "Keep the serial number's letters as given (default: upper case)");
     addAnswerFlags(*set, global,
-                   "Write a group (multicast or broadcast) MAC address; with --yes, also go on "
-                   "after a failure");
+                   "Write a group (multicast or broadcast) or all-zero MAC address; with --yes, "
+                   "also go on after a failure");
     set->callback([&io, &global, &result, settings]() {
         if (!settings->mac && !settings->serial) {
             throw CLI::ValidationError("pda set: give --mac, --serial or both");
@@ -157,6 +168,11 @@ void addPdaCommands(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResu
             throw CLI::ValidationError("--mac: " + *settings->mac +
                                        " is a group (multicast or broadcast) address, which no "
                                        "card may send from; --force writes it all the same");
+        }
+        if (settings->mac && isZeroAddress(*settings->mac) && !global.force) {
+            throw CLI::ValidationError("--mac: " + *settings->mac +
+                                       " is the all-zero address, which names no card; --force "
+                                       "writes it all the same");
         }
         TerminalOptions options = terminalOptions(io, global);
         options.pdaSettings = *settings;

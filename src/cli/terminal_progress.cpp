@@ -62,7 +62,8 @@ std::string TerminalProgressWindow::subject() const {
         return text_;
     }
     return shown.name + ", image " + std::to_string(shown.number) + " of " +
-           std::to_string(shown.count) + ", " + sizeText(shown.bytes);
+           std::to_string(shown.count) + ", " + sizeText(shown.bytes) +
+           (shown.verifying ? ", verifying each block" : "");
 }
 
 double TerminalProgressWindow::secondsSinceStart() const {
@@ -161,7 +162,8 @@ void TerminalProgressWindow::end() {
                         outcome() == Outcome::Succeeded, secondsSinceStart()});
     }
     const std::string time = secondsText(secondsSinceStart());
-    const std::string ending = outcome() == Outcome::Succeeded ? ": written in " + time
+    const std::string written = item().verifying ? ": written and verified in " : ": written in ";
+    const std::string ending = outcome() == Outcome::Succeeded ? written + time
                                : outcome() == Outcome::Failed
                                    ? ": FAILED after " + time
                                    : ": " + std::to_string(percent()) + "% in " + time;

@@ -311,11 +311,16 @@ bool TerminalUserInterface::runPdaSettingsDialog(pda::PdaSettingsDialog& dialog)
         pdaSettingsRejected_ = true;
         return false;
     }
-    progressLine_.breakLine();
-    (options_.quiet ? nowhere_ : io_.out)
-        << "View / Modify PDA Settings: MAC Address: " << dialog.macText()
-        << ", Serial Number: " << dialog.serialText() << '\n';
-    return true;
+    // In the window the person reads the fields before pressing the write button; here the
+    // values come from the command line, so the write is confirmed as a clear is.
+    ui::MessageBox question;
+    question.text = "Write MAC Address " + dialog.macText() + " and Serial Number " +
+                    dialog.serialText() + " to the card's PDA?";
+    question.caption = "View / Modify PDA Settings:";
+    question.owner = ui::Owner::MainWindow;
+    question.buttons = ui::Buttons::OkCancel;
+    question.question = ui::Question::Confirmation;
+    return messageBox(question) == ui::Answer::Ok;
 }
 
 void TerminalUserInterface::pushMainWindow(const ui::MainWindowView& view) {

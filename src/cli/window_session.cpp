@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "app/application.h"
+#include "base/regular_file.h"
 #include "base/state_folder.h"
 #include "card/adapter_discovery.h"
 #include "cli/json_output.h"
@@ -113,9 +114,24 @@ TerminalOptions terminalOptions(const CliIo& io, const GlobalOptions& global) {
     return options;
 }
 
+bool refuseSpecialFiles(CliIo& io, const std::vector<std::string>& files) {
+    for (const std::string& path : files) {
+        std::error_code ec;
+        if (whyNotAFile(path) == kNotRegularFile && !std::filesystem::is_directory(path, ec)) {
+            io.err << "quillon-cli: " << path << ": " << kNotRegularFile << " Nothing was done.\n";
+            return true;
+        }
+    }
+    return false;
+}
+
 bool runOnMainWindow(CliIo& io, const GlobalOptions& global, TerminalUserInterface& ui,
                      const std::vector<std::string>& files,
                      const std::function<void(app::MainWindow&)>& action) {
+    // Reading a FIFO or a device could wait for ever, holding the card from everyone else.
+    if (refuseSpecialFiles(io, files)) {
+        return false;
+    }
     sim::BenchLock lock;
     std::unique_ptr<sim::SimulatedBench> bench = openBench(io, global, lock);
     if (!bench) {
@@ -127,6 +143,7 @@ bool runOnMainWindow(CliIo& io, const GlobalOptions& global, TerminalUserInterfa
         app::startApplication(bench->library(), bench->registry(), ui, arguments);
     app::MainWindow& window = *started;
     window.setPdaBackupFolder(pdaBackupFolder(io));
+    window.setVerifyDownloads(!global.noVerify);
     if (global.adapter >= 0) {
         if (!selectAdapterByIndex(io, window, static_cast<std::uint32_t>(global.adapter))) {
             return false;

@@ -34,6 +34,10 @@ std::string pdaBackupFolder(const CliIo& io);
 // The terminal face the options ask for.
 TerminalOptions terminalOptions(const CliIo& io, const GlobalOptions& global);
 
+// True, after telling the person, when one of files exists but is not a regular file or a
+// folder (a FIFO or a device): reading it could wait for ever while the card is held.
+bool refuseSpecialFiles(CliIo& io, const std::vector<std::string>& files);
+
 // Opens the bench, initialises the main window with files as its command line, selects the
 // adapter and runs action on the window. False, after telling the person why, when the bench
 // cannot be opened or --adapter names no listed adapter.

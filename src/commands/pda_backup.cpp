@@ -1,6 +1,7 @@
 #include "commands/pda_backup.h"
 
 #include <array>
+#include <chrono>
 #include <filesystem>
 #include <system_error>
 
@@ -31,6 +32,30 @@ void refuse(ui::UserInterface& ui, const std::string& why) {
     box.owner = ui::Owner::MainWindow;
     box.icon = ui::Icon::Error;
     ui.messageBox(box);
+}
+
+// A copy whose writing was cut off by a killed run leaves its temporary file
+// ("<name>.pda.tmp-XXXXXX") beside the copies; the copy it was meant to be was never made, so
+// the leftover is only clutter. Several programs may keep copies in this folder at once (one
+// for each card): only those left alone for a while are taken as left over.
+void removeStaleTemporaryFiles(const std::filesystem::path& folder) {
+    namespace fs = std::filesystem;
+    constexpr auto kStale = std::chrono::minutes(10);
+    const auto now = fs::file_time_type::clock::now();
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const std::size_t tmp = name.rfind(".pda.tmp-");
+        std::error_code ignored;
+        if (tmp == std::string::npos || name.size() != tmp + 15 || !it->is_regular_file(ignored) ||
+            ignored) {
+            continue;
+        }
+        const auto written = fs::last_write_time(it->path(), ignored);
+        if (!ignored && now - written > kStale) {
+            fs::remove(it->path(), ignored);
+        }
+    }
 }
 
 }  // namespace
@@ -68,6 +93,7 @@ std::optional<std::string> backUpPda(const PdaImage& pda, const std::string& fol
     }
     std::error_code error;
     std::filesystem::create_directories(folder, error);
+    removeStaleTemporaryFiles(folder);
     const std::filesystem::path base =
         std::filesystem::path(folder) / pdaBackupName(pda, std::time(nullptr));
     // Two copies within one second get a number rather than replace each other.

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/regular_file.h"
 #include "card/card_memory.h"
 #include "card/flash_programming.h"
 #include "commands/pda_backup.h"
@@ -20,6 +21,34 @@ constexpr std::uint16_t kSerialRecordLength = 7;
 
 constexpr const char* kNotRead =
     "PDA Update Failed. The card's PDA could not be read, so nothing was written to the card.";
+
+// The card keeps running the PDA it loaded when it started; until it loads the new one, the
+// next read (and so the next update) would find the old one.
+constexpr const char* kNotLoaded =
+    "PDA Update Failed. The new PDA was written to the card's flash, but the card did not load "
+    "it and still runs its old PDA.\n\nPower-cycle the card (remove and insert it, or turn the "
+    "computer off and on), then check its PDA (\"Display current PDA\", quillon-cli pda show) "
+    "before updating it.";
+
+constexpr const char* kClearFailed =
+    "PDA Clear Failed. The card did not take the write: its PDA may be as it was or damaged.\n\n"
+    "Check it (\"Display current PDA\", quillon-cli pda show); a copy kept before the clear can be "
+    "written back (quillon-cli pda restore).";
+
+enum class PdaWrite { Loaded, NotWritten, NotLoaded };
+
+// Writes pda to the card and has the card load it (finish). Interrupts wait while the card is
+// written: cut short, the write would leave the card's only PDA half written.
+PdaWrite writeAndLoad(card::AdapterSession& session, const PdaImage& pda,
+                      const ui::ProgrammingOptions& options, ui::UserInterface& ui) {
+    ui.cardWriting(true);
+    PdaWrite result = PdaWrite::NotWritten;
+    if (card::writePda(session, pda, options.forceAllBlocks, options.verifyDownloads)) {
+        result = session.finish() ? PdaWrite::Loaded : PdaWrite::NotLoaded;
+    }
+    ui.cardWriting(false);
+    return result;
+}
 
 std::string tooLarge(const PdaImage& pda) {
     return "PDA Update Failed. The PDA would take " + std::to_string(pda.flatSize()) +
@@ -97,40 +126,44 @@ void modifyPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& p
     }
     PdaSettingsDialog dialog(host.pdaMacText(), host.pdaSerialText());
     if (ui.runPdaSettingsDialog(dialog)) {
-        // The changes go into a copy: the window's PDA stays what the card holds until the
-        // write of the changed one has taken.
-        PdaImage edited = pda;
+        const PdaImage asRead = pda;
         // An unchanged MAC text keeps the record the card has, whatever its shape; the serial
         // number is always written back in its six-word form.
         if (dialog.macText() != host.pdaMacText()) {
             if (const auto mac = parseMac(dialog.macText())) {
-                insert(edited, kMacRecordLength, kPdrMacAddress, *mac);
+                insert(pda, kMacRecordLength, kPdrMacAddress, *mac);
             }
         }
-        insert(edited, kSerialRecordLength, kPdrSerialNumber, packSerial(dialog.serialText()));
+        insert(pda, kSerialRecordLength, kPdrSerialNumber, packSerial(dialog.serialText()));
 
-        if (!edited.fitsOnCard()) {
-            tell(ui, tooLarge(edited), "PDA Update", ui::Icon::Error);
+        if (!pda.fitsOnCard()) {
+            pda = asRead;
+            tell(ui, tooLarge(pda), "PDA Update", ui::Icon::Error);
         } else if (host.ensureAdapterOpen(true)) {
-            if (!backUpPda(pda, options.pdaBackupFolder, ui)) {
+            if (!backUpPda(asRead, options.pdaBackupFolder, ui)) {
+                pda = asRead;
                 host.releaseAdapter();
                 host.refreshControls();
                 return;
             }
-            std::string text;
-            if (card::writePda(session, edited, options.forceAllBlocks, options.verifyDownloads)) {
-                session.finish();
-                pda = edited;
-                text =
-                    "PDA Update Successful! You MUST reload station code for changes to take "
-                    "effect.";
-            } else {
-                text = "PDA Update Failed. Unable to write to card.";
-            }
+            const PdaWrite written = writeAndLoad(session, pda, options, ui);
             host.releaseAdapter();
-            tell(ui, std::move(text), "PDA Update");
+            if (written == PdaWrite::Loaded) {
+                tell(ui,
+                     "PDA Update Successful! You MUST reload station code for changes to take "
+                     "effect.",
+                     "PDA Update");
+            } else if (written == PdaWrite::NotLoaded) {
+                tell(ui, kNotLoaded, "PDA Update", ui::Icon::Error);
+            } else {
+                // The card did not take the write: the window keeps the PDA as it was read.
+                pda = asRead;
+                tell(ui, "PDA Update Failed. Unable to write to card.", "PDA Update");
+            }
         } else {
-            // A failed driver check leaves the adapter open.
+            // A failed driver check leaves the adapter open; nothing was written, so the
+            // window's PDA stays what the card holds.
+            pda = asRead;
             host.releaseAdapter();
         }
     }
@@ -156,15 +189,20 @@ void clearPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pd
             if (!keepCopyOrUnread(host, pda, options, ui)) {
                 return;
             }
-            // What remains is the end record alone. The window's PDA is emptied only once the
-            // card has taken it; a failed write leaves the PDA as read.
-            PdaImage cleared;
-            if (card::writePda(session, cleared, options.forceAllBlocks, options.verifyDownloads)) {
-                session.finish();
-                pda = cleared;
-                host.releaseAdapter();
+            const PdaImage asRead = pda;
+            pda.clear();
+            // What remains is the end record alone.
+            const PdaWrite written = writeAndLoad(session, pda, options, ui);
+            host.releaseAdapter();
+            if (written == PdaWrite::Loaded) {
                 tell(ui, "PDA cleared. Set a valid MAC address before programming station code.",
                      std::nullopt);
+            } else if (written == PdaWrite::NotLoaded) {
+                tell(ui, kNotLoaded, "PDA Update", ui::Icon::Error);
+            } else {
+                // The card did not take the write: the window keeps the PDA as it was read.
+                pda = asRead;
+                tell(ui, kClearFailed, "PDA Update", ui::Icon::Error);
             }
         }
         host.releaseAdapter();
@@ -225,6 +263,13 @@ void restorePda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& 
                 const ui::ProgrammingOptions& options, const std::string& path,
                 ui::UserInterface& ui) {
     PdaImage restored;
+    // A missing file (or a FIFO, a device) is named as such, not taken for a bad format.
+    if (const std::string why = whyNotAFile(path); !why.empty()) {
+        ui.fileNotRead(path, why);
+        tell(ui, "Error - \"" + path + "\": " + why + " Nothing was written to the card.", "Error",
+             ui::Icon::Error);
+        return;
+    }
     if (!loadPdaFile(restored, path, ui)) {
         tell(ui, "Error loading " + path, "Error", ui::Icon::Error);
         return;
@@ -256,18 +301,23 @@ void restorePda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& 
     if (!keepCopyOrUnread(host, pda, options, ui)) {
         return;
     }
-    std::string text;
-    if (card::writePda(session, restored, options.forceAllBlocks, options.verifyDownloads)) {
-        session.finish();
+    const PdaWrite written = writeAndLoad(session, restored, options, ui);
+    host.releaseAdapter();
+    if (written != PdaWrite::NotWritten) {
+        // The card's flash holds the restored PDA, loaded or not.
         pda = restored;
         pda.setReadFromCard(true);
-        text = "PDA restored from \"" + path +
-               "\". You MUST reload station code for changes to take effect.";
-    } else {
-        text = "PDA Update Failed. Unable to write to card.";
     }
-    host.releaseAdapter();
-    tell(ui, std::move(text), "PDA Update");
+    if (written == PdaWrite::Loaded) {
+        tell(ui,
+             "PDA restored from \"" + path +
+                 "\". You MUST reload station code for changes to take effect.",
+             "PDA Update");
+    } else if (written == PdaWrite::NotLoaded) {
+        tell(ui, kNotLoaded, "PDA Update", ui::Icon::Error);
+    } else {
+        tell(ui, "PDA Update Failed. Unable to write to card.", "PDA Update");
+    }
     host.refreshControls();
 }
 

@@ -31,9 +31,10 @@ ReportDialog::ReportDialog(const ui::ReportRequest& request, QWidget* parent) : 
     text_->setObjectName(QStringLiteral("1044"));
     text_->setGeometry(units.rect(2, 3, 235, 195));
     text_->setReadOnly(true);
-    text_->setLineWrapMode(QTextEdit::NoWrap);
+    // Long lines (paths, findings) wrap, so that nothing runs off to the right.
+    text_->setLineWrapMode(QTextEdit::WidgetWidth);
     text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    text_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    text_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
     accept_ = new QPushButton(qText(request.acceptCaption), this);
     accept_->setObjectName(QStringLiteral("1"));

@@ -7,6 +7,7 @@
 
 #include "base/hex_digits.h"
 #include "base/log.h"
+#include "base/regular_file.h"
 #include "image/line_source.h"
 
 namespace quillon::image {
@@ -38,10 +39,12 @@ std::size_t skipSpaces(std::string_view line, std::size_t pos) {
     return pos;
 }
 
-// Addresses keep their low 32 bits, as the card's addresses have no more.
-std::uint32_t readAddress(std::string_view line, std::size_t& pos) {
+// Card addresses have 32 bits: an address with more significant digits is refused (fits
+// false) rather than cut to its low bits.
+std::uint32_t readAddress(std::string_view line, std::size_t& pos, bool& fits) {
     std::uint32_t value = 0;
     while (pos < line.size() && isHex(line[pos])) {
+        fits = fits && (value & 0xF0000000u) == 0;
         value = value << 4 | static_cast<std::uint32_t>(hexDigitValue(line[pos]));
         ++pos;
     }
@@ -56,12 +59,16 @@ LineResult parseLine(std::string_view line, DumpLine& out) {
         return LineResult::Skipped;
     }
     std::size_t pos = 0;
-    out.start = readAddress(line, pos);
+    bool fits = true;
+    out.start = readAddress(line, pos, fits);
     pos = skipSpaces(line, pos);
     out.end = 0;
     if (pos < line.size() && line[pos] == '-') {
         pos = skipSpaces(line, pos + 1);
-        out.end = readAddress(line, pos);
+        out.end = readAddress(line, pos, fits);
+    }
+    if (!fits) {
+        return LineResult::Malformed;
     }
     // The separator: the writer's ':', but any character will do, except a digit: a line
     // that goes straight from its address to its values has none, and taking its first digit
@@ -179,6 +186,9 @@ struct FileCloser {
 }  // namespace
 
 std::uint16_t readDumpFile(const std::string& path, MemoryImage& image, std::ostream* errors) {
+    if (!whyNotAFile(path).empty()) {
+        return 0;
+    }
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) {
         return 0;

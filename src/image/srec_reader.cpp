@@ -1,6 +1,7 @@
 // Reading S-record firmware files into a MemoryImage, a PlugList and a FirmwareInfo.
 #include "image/srec_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <system_error>
 
 #include "base/log.h"
+#include "base/regular_file.h"
 #include "image/firmware_info.h"
 #include "image/line_source.h"
 
@@ -34,6 +36,18 @@ std::uint32_t littleEndian32(const std::uint8_t* p) {
            std::uint32_t{p[3]} << 24;
 }
 
+// 204800 as "204,800".
+std::string groupedDigits(std::uint64_t value) {
+    std::string digits = std::to_string(value);
+    for (std::size_t at = digits.size(); at > 3; at -= 3) {
+        digits.insert(at - 3, ",");
+    }
+    return digits;
+}
+
+// A UTF-8 byte-order mark, as some editors put at the start of a text file.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
@@ -41,7 +55,8 @@ struct FileCloser {
 template <class Lines>
 std::uint16_t readLines(FirmwareInfo& info, Lines& lines, MemoryImage* image, PlugList* plugs,
                         ui::UserInterface& ui) {
-    std::uint16_t lineCount = 0;
+    // Counted wide: empty lines past the limit are read on, and must not wrap the count.
+    std::uint32_t lineCount = 0;
     LineSlice slice;
     for (;;) {
         const bool got = lines.next(slice);
@@ -50,17 +65,26 @@ std::uint16_t readLines(FirmwareInfo& info, Lines& lines, MemoryImage* image, Pl
         if (!got) {
             break;
         }
+        if (lineCount == 1 && slice.text.starts_with(kByteOrderMark)) {
+            slice.text.remove_prefix(kByteOrderMark.size());
+        }
+        if (slice.text.empty()) {
+            continue;
+        }
         // Past the limit the file is refused rather than read in part: half an image must
-        // never pass for a whole one.
-        if (lineCount > kSrecLineLimit + 1) {
+        // never pass for a whole one. Empty lines there lose nothing and are passed over.
+        if (lineCount > kSrecLineLimit + 1u) {
             writeLog("Error: Line %u: The file has more than %u lines. Cannot process file.\n",
                      unsigned{lineCount}, unsigned{kSrecLineLimit} + 1);
+            info.noteRefusal(lineCount, "The file has more than " +
+                                            groupedDigits(kSrecLineLimit + 1u) +
+                                            " lines; nothing of it was read.");
             return 0;
         }
         // A piece of an over-long line is parsed like any line; no record is that long, so
         // it is refused with the reason the checks find.
-        if (!slice.text.empty() &&
-            info.parseRecord(image, plugs, slice.text, lineCount, ui) == kRecordRefused) {
+        if (info.parseRecord(image, plugs, slice.text, static_cast<std::uint16_t>(lineCount), ui) ==
+            kRecordRefused) {
             return 0;
         }
     }
@@ -75,7 +99,7 @@ std::uint16_t readLines(FirmwareInfo& info, Lines& lines, MemoryImage* image, Pl
         info.noteRefusal(lineCount, "End reached without an execution address record.");
         return 0;
     }
-    return lineCount;
+    return static_cast<std::uint16_t>(std::min<std::uint32_t>(lineCount, 0xFFFF));
 }
 
 void tellAllocationFailure(ui::UserInterface& ui) {
@@ -95,6 +119,11 @@ std::uint16_t FirmwareInfo::readFile(const std::string& path, MemoryImage* image
     clear();
     if (image != nullptr) {
         image->clearExecutionAddress();
+    }
+    if (whyNotAFile(path) == kNotRegularFile) {
+        writeLog("Not a regular file.\n");
+        ui.fileNotRead(path, kNotRegularFile);
+        return 0;
     }
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) {
@@ -238,8 +267,18 @@ int FirmwareInfo::parseRecord(MemoryImage* image, PlugList* plugs, std::string_v
         if (image != nullptr && !data.empty() && !image->append(data, address)) {
             // The image is full (or memory ran out): the person must know why the file is
             // refused, but one oversized file is no reason to end the program.
+            const bool full = image->isFull();
+            const bool ranges = image->rangeCount() >= kMaxRanges;
+            const std::uint64_t size = std::uint64_t{image->totalBytes()} + data.size();
             tellAllocationFailure(ui);
-            noteRefusal(number, "The image does not fit in memory.");
+            noteRefusal(number, full ? "The image holds at most " +
+                                           groupedDigits(std::uint64_t{kChunkLimit} * kChunkSize) +
+                                           " bytes; with this record the file's data takes " +
+                                           groupedDigits(size) + " bytes."
+                                : ranges ? "The image holds at most " + std::to_string(kMaxRanges) +
+                                               " runs of consecutive addresses; this record starts "
+                                               "one more."
+                                         : std::string("The image does not fit in memory."));
             return kRecordRefused;
         }
         return kRecordData;
@@ -259,8 +298,16 @@ int FirmwareInfo::parseRecord(MemoryImage* image, PlugList* plugs, std::string_v
                 plugs->insert(first, second, static_cast<std::uint16_t>(third));
             }
         } else if (third != 0 && image != nullptr) {
-            // The marker word goes just below the marker's address; when that area has not
-            // been read yet it becomes a range of its own.
+            // The marker word goes just below the marker's address, so the address must
+            // leave room for it.
+            if (first < 2) {
+                writeLog("Line %u: Marker address below 2.\n", number);
+                noteRefusal(number,
+                            "The marker record's address is below 2: its marker word "
+                            "would have to go below address 0.");
+                return kRecordRefused;
+            }
+            // When that area has not been read yet the word becomes a range of its own.
             const std::uint32_t target = first - 2;
             const std::array<std::uint8_t, 2> word{kMarkerWord & 0xFF, kMarkerWord >> 8};
             if (!image->overwrite(word, target)) {

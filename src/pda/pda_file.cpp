@@ -7,13 +7,23 @@
 
 #include "base/atomic_file.h"
 #include "base/hex_digits.h"
+#include "base/regular_file.h"
 
 namespace quillon::pda {
 
 std::size_t readPdaFile(const std::string& path, std::array<std::uint16_t, 512>& words,
                         std::string* reason) {
+    if (const std::string why = whyNotAFile(path); !why.empty()) {
+        if (reason != nullptr) {
+            *reason = why;
+        }
+        return 0;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
+        if (reason != nullptr) {
+            *reason = "The file could not be opened.";
+        }
         return 0;
     }
     PdaTextReader reader(words);
@@ -64,14 +74,7 @@ bool loadPdaFile(PdaImage& pda, const std::string& path, ui::UserInterface& ui) 
     std::string reason;
     const std::size_t count = readPdaFile(path, words, &reason);
     if (count == 0) {
-        std::error_code ec;
-        if (!reason.empty()) {
-            ui.fileNotRead(path, reason);
-        } else {
-            ui.fileNotRead(path, std::filesystem::is_regular_file(path, ec)
-                                     ? "Not a valid PDA file."
-                                     : "No such file.");
-        }
+        ui.fileNotRead(path, reason.empty() ? "Not a valid PDA file." : reason);
         ui.messageBox({.text = "File not loaded. Format invalid?",
                        .caption = std::nullopt,
                        .owner = ui::Owner::MainWindow,

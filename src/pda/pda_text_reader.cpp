@@ -25,6 +25,24 @@ bool isCommentStart(char c) {
 }  // namespace
 
 bool PdaTextReader::feed(std::string_view bytes) {
+    // A UTF-8 byte-order mark (which some editors write first) is not part of the text; it
+    // may arrive split over several feeds.
+    static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    while (markSeen_ < kByteOrderMark.size() && !bytes.empty()) {
+        if (bytes.front() != kByteOrderMark[markSeen_]) {
+            // Not a mark after all: what was held back is text.
+            const std::size_t held = markSeen_;
+            markSeen_ = kByteOrderMark.size();
+            for (std::size_t i = 0; i < held; ++i) {
+                if (!take(kByteOrderMark[i])) {
+                    return false;
+                }
+            }
+            break;
+        }
+        ++markSeen_;
+        bytes.remove_prefix(1);
+    }
     for (const char c : bytes) {
         if (!take(c)) {
             return false;
@@ -36,8 +54,23 @@ bool PdaTextReader::feed(std::string_view bytes) {
 std::size_t PdaTextReader::finish() {
     if (!finished_) {
         finished_ = true;
+        // A file that is only the start of a mark holds those bytes as text.
+        if (markSeen_ < 3) {
+            const std::size_t held = markSeen_;
+            markSeen_ = 3;
+            for (std::size_t i = 0; i < held && !rejected_; ++i) {
+                take("\xEF\xBB\xBF"[i]);
+            }
+        }
         // The end of the file closes a last token as a line end would.
         take('\n');
+        if (!rejected_ && stored_ != nextLengthAt_) {
+            // take('\n') counted one line more than the file has when it ends in a line feed.
+            reason_ = "line " + std::to_string(lengthLine_) + ": the record's length word says " +
+                      std::to_string(nextLengthAt_ - lengthAt_ - 1) +
+                      " words follow, but the file " + "ends after " +
+                      std::to_string(stored_ - lengthAt_ - 1);
+        }
     }
     if (rejected_ || stored_ != nextLengthAt_) {
         return 0;
@@ -95,8 +128,7 @@ bool PdaTextReader::take(char raw) {
         // The prefix belongs after a zero value (0x1f, 00x1f); an "x" that opens a token has
         // no digit before it, and a lone "x" must not pass for a word, so both are refused.
         if (!tokenOpen_ || value_ != 0) {
-            rejected_ = true;
-            return false;
+            return reject("an \"x\" that does not follow a leading 0 (as in 0x1f)");
         }
         prefixSeen_ = true;
         return true;
@@ -105,7 +137,12 @@ bool PdaTextReader::take(char raw) {
     // Any other byte opens a comment between tokens (so a line that starts with a word such as
     // MAC is a remark) but spoils a token it touches.
     if (tokenOpen_) {
+        std::string why = "a word holds a character that is not a hex digit";
+        if (raw >= 0x21 && raw <= 0x7E) {
+            why += std::string(" ('") + raw + "')";
+        }
         rejected_ = true;
+        reason_ = "line " + std::to_string(line_) + ": " + why;
         return false;
     }
     inComment_ = true;
@@ -125,8 +162,7 @@ bool PdaTextReader::closeToken() {
     }
     const unsigned limit = prefixSeen_ ? kMaxDigitsWithPrefix : kMaxDigitsPlain;
     if (digits_ > limit) {
-        rejected_ = true;
-        return false;
+        return reject("a word has more than 4 hex digits (6 with 0x)");
     }
     if (stored_ >= words_.size()) {
         return reject("the file holds more than 512 words");
@@ -137,6 +173,7 @@ bool PdaTextReader::closeToken() {
             return reject("words follow the end record");
         }
         lengthAt_ = stored_;
+        lengthLine_ = line_;
         nextLengthAt_ = stored_ + value_ + 1;
     } else if (stored_ == lengthAt_ + 1 && value_ == kPdrEnd && words_[lengthAt_] == 2) {
         endRecord_ = true;

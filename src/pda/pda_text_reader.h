@@ -52,6 +52,8 @@ class PdaTextReader {
     bool overflow_ = false;   // the open token lost digits off its top
     bool endRecord_ = false;  // the record under way is the end record
     std::size_t line_ = 1;
+    std::size_t lengthLine_ = 1;  // the line of the length word of the record under way
+    std::size_t markSeen_ = 0;    // bytes of a leading byte-order mark taken so far
     std::string reason_;
 };
 

@@ -131,11 +131,14 @@ struct FaultConfig {
     std::vector<RequestFault> requests;
     FlakyReads flakyReads;
     std::vector<WriteFault> writes;
+    // An aux write whose block covers one of these addresses reports success, but the card
+    // stores the byte at that address inverted.
+    std::vector<std::uint32_t> silentWrites;
     std::vector<std::uint16_t> unreadableRids;  // answered with kStatusFailure
 
     bool empty() const {
         return requests.empty() && flakyReads.every == 0 && flakyReads.first == 0 &&
-               writes.empty() && unreadableRids.empty();
+               writes.empty() && silentWrites.empty() && unreadableRids.empty();
     }
     friend bool operator==(const FaultConfig&, const FaultConfig&) = default;
 };

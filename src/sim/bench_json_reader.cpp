@@ -248,6 +248,15 @@ FaultConfig readFaults(const Json& json, const std::string& path) {
             faults.writes.push_back(fault);
         }
     }
+    if (const Json* v = object.find("silentWrites")) {
+        const std::string listPath = object.pathOf("silentWrites");
+        const Json& array = toArray(*v, listPath);
+        for (std::size_t i = 0; i < array.size(); ++i) {
+            Object entry(array[i], item(listPath, i));
+            faults.silentWrites.push_back(toU32(entry.require("address"), entry.pathOf("address")));
+            entry.rejectUnknownKeys();
+        }
+    }
     if (const Json* v = object.find("unreadableRids")) {
         faults.unreadableRids = toWords(*v, object.pathOf("unreadableRids"), 0x10000);
     }

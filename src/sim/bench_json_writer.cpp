@@ -159,6 +159,15 @@ Json faults(const FaultConfig& faults) {
         }
         json["writes"] = writes;
     }
+    if (!faults.silentWrites.empty()) {
+        Json silent = Json::array();
+        for (const std::uint32_t address : faults.silentWrites) {
+            Json entry;
+            entry["address"] = hex32(address);
+            silent.push_back(entry);
+        }
+        json["silentWrites"] = silent;
+    }
     if (!faults.unreadableRids.empty()) {
         json["unreadableRids"] = words(faults.unreadableRids);
     }

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -52,10 +53,24 @@ bool BenchLock::acquire(const std::string& folder, std::chrono::milliseconds wai
         return true;
     }
     const std::string path = (std::filesystem::path(folder) / kFileName).string();
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // The lock file is rewritten with the holder's process id: never through a symbolic link,
+    // and never anything but a plain file (a FIFO or a device must not block or be written).
+    const int fd = ::open(path.c_str(),
+                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0644);
     if (fd < 0) {
+        const int error = errno;
+        err << program << ": " << path << ": cannot open the bench's lock file: "
+            << (error == ELOOP ? "it is a symbolic link; remove it, the next run makes a new one"
+                               : std::strerror(error))
+            << '\n';
+        return false;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         err << program << ": " << path
-            << ": cannot open the bench's lock file: " << std::strerror(errno) << '\n';
+            << ": cannot open the bench's lock file: it is not a plain file; remove it, the next "
+               "run makes a new one\n";
+        ::close(fd);
         return false;
     }
     const auto deadline = std::chrono::steady_clock::now() + wait;

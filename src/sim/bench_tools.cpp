@@ -1,5 +1,6 @@
 #include "sim/bench_tools.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include "base/atomic_file.h"
 #include "base/state_folder.h"
 #include "sim/bench_json.h"
+#include "sim/card_state_file.h"
 #include "sim/pda_words.h"
 
 namespace quillon::sim {
@@ -205,6 +207,12 @@ void describeFaults(std::string& out, const AdapterConfig& adapter, const Simula
                           fault.address, fault.status);
             lines.push_back(text);
         }
+        for (const std::uint32_t address : faults.silentWrites) {
+            char text[96];
+            std::snprintf(text, sizeof text,
+                          "aux writes over 0x%08X succeed but store that byte inverted", address);
+            lines.push_back(text);
+        }
         for (const std::uint16_t rid : faults.unreadableRids) {
             char text[40];
             std::snprintf(text, sizeof text, "RID 0x%04X is unreadable", rid);
@@ -275,7 +283,8 @@ bool initBench(const std::string& dir, std::string& error, bool overwrite) {
         return false;
     }
     const std::string benchPath = benchJsonPath(dir);
-    if (fs::exists(benchPath, ec) && !overwrite) {
+    // Whatever stands there (a link that leads nowhere too) is replaced only when asked.
+    if (fs::symlink_status(benchPath, ec).type() != fs::file_type::not_found && !overwrite) {
         error = benchPath + ": already exists";
         return false;
     }
@@ -296,6 +305,37 @@ bool initBench(const std::string& dir, std::string& error, bool overwrite) {
     if (ec) {
         error = dir + ": cannot be read";
         return false;
+    }
+    return true;
+}
+
+bool repairBench(const std::string& dir, std::vector<std::string>& repaired, std::string& error) {
+    namespace fs = std::filesystem;
+    error.clear();
+    std::error_code ec;
+    std::vector<fs::path> states;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        if (isCardStateName(it->path().filename().string())) {
+            states.push_back(it->path());
+        }
+    }
+    if (ec) {
+        error = dir + ": cannot be read";
+        return false;
+    }
+    std::sort(states.begin(), states.end());
+    for (const fs::path& state : states) {
+        const std::optional<CardStateRepair> repair = repairCardStateFile(state.string(), error);
+        if (!error.empty()) {
+            return false;
+        }
+        if (repair) {
+            repaired.push_back(state.filename().string() + ": damaged at byte " +
+                               std::to_string(repair->damagedAt) + "; cut there (" +
+                               std::to_string(repair->dropped) +
+                               " bytes dropped), the whole file kept as " +
+                               fs::path(repair->copy).filename().string());
+        }
     }
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "sim/simulated_bench.h"
 
@@ -30,6 +31,12 @@ std::optional<std::string> resolveBenchFolder(const std::optional<std::string>& 
 // replaced only when overwrite is set, and then the saved card states go too, so that the
 // cards start afresh. False with error when refused or when the files cannot be written.
 bool initBench(const std::string& dir, std::string& error, bool overwrite = false);
+
+// Cuts every damaged card state of the bench folder dir at its first damaged record, after
+// keeping a copy of the whole file beside it (see repairCardStateFile). One line for each
+// file cut, saying where and where the copy went; none when every state is whole. False with
+// error when a state cannot be read or written.
+bool repairBench(const std::string& dir, std::vector<std::string>& repaired, std::string& error);
 
 // A summary of the bench: the operating system, each adapter with its registry entry, the
 // card behind it (MAC type, address, driver and firmware versions, PDA records with their

@@ -3,6 +3,7 @@
 // keeps its rules on order.
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "sim/simulated_card.h"
 
@@ -198,7 +199,20 @@ std::uint32_t SimulatedCard::auxWrite(card::AdapterRequest& request,
             return fault.status;
         }
     }
-    const std::span<const std::uint8_t> data(request.buffer + kAuxHeaderSize, length);
+    std::span<const std::uint8_t> data(request.buffer + kAuxHeaderSize, length);
+    // A silent fault changes the stored byte, not the request: the driver still says success.
+    std::vector<std::uint8_t> stored;
+    for (const std::uint32_t silent : config_.faults.silentWrites) {
+        if (silent - address < length) {
+            if (stored.empty()) {
+                stored.assign(data.begin(), data.end());
+            }
+            stored[silent - address] = static_cast<std::uint8_t>(~stored[silent - address]);
+        }
+    }
+    if (!stored.empty()) {
+        data = stored;
+    }
     const std::uint32_t at = storageAddress(address);
     if (log_ != nullptr && !log_->flashWritten(at, data)) {
         return kStatusFailure;

@@ -17,8 +17,13 @@ namespace quillon::sim {
 
 namespace {
 
-constexpr std::string_view kMagic = "QSIMCRD1";
-constexpr std::size_t kRecordHeader = 5;
+// The second form of the file; the first ("QSIMCRD1", records without the header check) is
+// still read, and rewritten in the second form when it is loaded.
+constexpr std::string_view kMagic = "QSIMCRD2";
+constexpr std::string_view kMagicV1 = "QSIMCRD1";
+// Kind, length and the CRC-32 of those five bytes.
+constexpr std::size_t kRecordHeader = 9;
+constexpr std::size_t kRecordHeaderV1 = 5;
 constexpr std::size_t kRecordTrailer = 4;
 // Flash pages go into a snapshot as runs of at most this many bytes.
 constexpr std::size_t kSnapshotRun = 64 * 1024;
@@ -77,11 +82,12 @@ std::uint16_t getU16(std::string_view bytes, std::size_t at) {
                                       (static_cast<std::uint8_t>(bytes[at + 1]) << 8));
 }
 
-// One record: kind, payload length, payload, CRC-32 of all three.
+// One record: kind, payload length, the CRC-32 of those two, payload, CRC-32 of all before.
 void putRecord(std::string& out, std::uint8_t kind, std::string_view payload) {
     const std::size_t start = out.size();
     out.push_back(static_cast<char>(kind));
     putU32(out, static_cast<std::uint32_t>(payload.size()));
+    putU32(out, crc32(0, std::string_view(out).substr(start)));
     out.append(payload);
     putU32(out, crc32(0, std::string_view(out).substr(start)));
 }
@@ -122,34 +128,47 @@ std::string identitiesPayload(const CardRids& rids) {
 
 constexpr std::size_t kIdentitiesSize = 9 + 9 + 11;
 
-// Applies one record whose CRC passed; false when its payload does not fit its kind.
-bool applyRecord(std::uint8_t kind, std::string_view payload, SimulatedCard& card) {
+// Applies one record whose CRC passed to card, when one is given; false when its payload does
+// not fit its kind.
+bool applyRecord(std::uint8_t kind, std::string_view payload, SimulatedCard* card) {
     switch (kind) {
         case kFlashWrite: {
             if (payload.size() < 4) {
                 return false;
             }
-            const auto* data = reinterpret_cast<const std::uint8_t*>(payload.data()) + 4;
-            card.restoreFlash(getU32(payload, 0), std::span(data, payload.size() - 4));
+            if (card != nullptr) {
+                const auto* data = reinterpret_cast<const std::uint8_t*>(payload.data()) + 4;
+                card->restoreFlash(getU32(payload, 0), std::span(data, payload.size() - 4));
+            }
             return true;
         }
         case kRamPda: {
             if (payload.size() != kPdaWords * 2) {
                 return false;
             }
-            std::vector<std::uint16_t> words(kPdaWords);
-            for (std::size_t i = 0; i < kPdaWords; ++i) {
-                words[i] = getU16(payload, 2 * i);
+            if (card != nullptr) {
+                std::vector<std::uint16_t> words(kPdaWords);
+                for (std::size_t i = 0; i < kPdaWords; ++i) {
+                    words[i] = getU16(payload, 2 * i);
+                }
+                card->restoreRamPda(words);
             }
-            card.restoreRamPda(words);
             return true;
         }
         case kReset:
-            card.restoreReset();
-            return payload.empty();
+            if (!payload.empty()) {
+                return false;
+            }
+            if (card != nullptr) {
+                card->restoreReset();
+            }
+            return true;
         case kIdentities: {
             if (payload.size() != kIdentitiesSize) {
                 return false;
+            }
+            if (card == nullptr) {
+                return true;
             }
             const auto identity = [&](std::size_t at) -> std::optional<RidIdentity> {
                 if (payload[at] == 0) {
@@ -163,7 +182,7 @@ bool applyRecord(std::uint8_t kind, std::string_view payload, SimulatedCard& car
                 range = RidRange{getU16(payload, 19), getU16(payload, 21), getU16(payload, 23),
                                  getU16(payload, 25), getU16(payload, 27)};
             }
-            card.restoreIdentities(identity(0), identity(9), range);
+            card->restoreIdentities(identity(0), identity(9), range);
             return true;
         }
         case kSnapshotEnd:
@@ -188,33 +207,43 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
-}  // namespace
-
-CardStateReplay replayCardState(std::string_view content, SimulatedCard& card) {
+// Walks the records of a state file; applies each to card when one is given.
+CardStateReplay walkCardState(std::string_view content, SimulatedCard* card) {
     CardStateReplay replay;
     if (content.size() < kMagic.size()) {
         // A file cut off while it was being created holds at most a piece of the magic.
-        replay.valid = kMagic.substr(0, content.size()) == content;
+        replay.valid = kMagic.substr(0, content.size()) == content ||
+                       kMagicV1.substr(0, content.size()) == content;
         return replay;
     }
-    if (content.substr(0, kMagic.size()) != kMagic) {
+    const std::string_view magic = content.substr(0, kMagic.size());
+    if (magic != kMagic && magic != kMagicV1) {
         return replay;
     }
     replay.valid = true;
+    replay.version = magic == kMagic ? 2 : 1;
+    // The first form had no check of its own on the record header.
+    const std::size_t header = replay.version == 2 ? kRecordHeader : kRecordHeaderV1;
     std::size_t at = kMagic.size();
     replay.validLength = at;
-    while (content.size() - at >= kRecordHeader + kRecordTrailer) {
+    while (at < content.size()) {
         const std::size_t start = at;
+        if (content.size() - at < header + kRecordTrailer) {
+            break;  // the tail of a record cut short
+        }
         const auto kind = static_cast<std::uint8_t>(content[at]);
         const std::uint32_t length = getU32(content, at + 1);
-        if (length > content.size() - at - kRecordHeader - kRecordTrailer) {
+        if (replay.version == 2 && crc32(0, content.substr(at, 5)) != getU32(content, at + 5)) {
+            replay.damagedAt = at;
             break;
         }
-        const std::size_t end = at + kRecordHeader + length;
-        if (crc32(0, content.substr(at, end - at)) != getU32(content, end)) {
-            break;
+        if (length > content.size() - at - header - kRecordTrailer) {
+            break;  // a whole header whose record was cut short
         }
-        if (!applyRecord(kind, content.substr(at + kRecordHeader, length), card)) {
+        const std::size_t end = at + header + length;
+        if (crc32(0, content.substr(at, end - at)) != getU32(content, end) ||
+            !applyRecord(kind, content.substr(at + header, length), card)) {
+            replay.damagedAt = at;
             break;
         }
         at = end + kRecordTrailer;
@@ -223,6 +252,16 @@ CardStateReplay replayCardState(std::string_view content, SimulatedCard& card) {
         replay.journalBytes = kind == kSnapshotEnd ? 0 : replay.journalBytes + (at - start);
     }
     return replay;
+}
+
+}  // namespace
+
+CardStateReplay replayCardState(std::string_view content, SimulatedCard& card) {
+    return walkCardState(content, &card);
+}
+
+CardStateReplay checkCardState(std::string_view content) {
+    return walkCardState(content, nullptr);
 }
 
 std::string cardStateSnapshot(const SimulatedCard& card) {
@@ -247,35 +286,64 @@ std::string cardStateSnapshot(const SimulatedCard& card) {
     return out;
 }
 
+namespace {
+
+enum class ReadResult { Read, Missing, Failed };
+
+// The whole content of a state file; never through a symbolic link.
+ReadResult readStateFile(const std::string& path, const std::string& displayName,
+                         std::string& content, std::string& error) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) {
+        if (errno == ENOENT) {
+            return ReadResult::Missing;  // nothing saved yet
+        }
+        error = displayName + ": cannot be read";
+        return ReadResult::Failed;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        error = displayName + ": cannot be read (not a file)";
+        return ReadResult::Failed;
+    }
+    std::ifstream in(path, std::ios::binary);
+    content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (!in && !in.eof()) {
+        error = displayName + ": cannot be read";
+        return ReadResult::Failed;
+    }
+    return ReadResult::Read;
+}
+
+}  // namespace
+
 std::unique_ptr<CardStateFile> CardStateFile::open(const std::string& path,
                                                    const std::string& displayName,
                                                    SimulatedCard& card, std::string& error) {
     std::unique_ptr<CardStateFile> file(new CardStateFile(path));
-    struct stat status {};
-    if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
-        error = displayName + ": cannot be read (not a file)";
+    std::string content;
+    const ReadResult read = readStateFile(path, displayName, content, error);
+    if (read == ReadResult::Failed) {
         return nullptr;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        if (::access(path.c_str(), F_OK) == 0) {
-            error = displayName + ": cannot be read";
-            return nullptr;
-        }
-        return file;  // nothing saved yet
-    }
-    const std::string content((std::istreambuf_iterator<char>(in)),
-                              std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = displayName + ": cannot be read";
-        return nullptr;
+    if (read == ReadResult::Missing) {
+        return file;
     }
     const CardStateReplay replay = replayCardState(content, card);
     if (!replay.valid) {
         error = displayName + ": not a card state file";
         return nullptr;
     }
-    if (replay.journalBytes > kCompactAbove) {
+    if (replay.damagedAt) {
+        // What follows the damage cannot be trusted, and what precedes it is only part of the
+        // card's story: the person decides, the file stays as it is.
+        const std::string at = std::to_string(*replay.damagedAt);
+        error = path + ": damaged at byte " + at +
+                " (a saved change there fails its check); the file was left as it is. "
+                "\"quillon-cli bench repair\" keeps the changes saved before byte " +
+                at + " (the card as it was then) and drops the rest";
+        return nullptr;
+    }
+    if (replay.version == 1 || replay.journalBytes > kCompactAbove) {
         if (!writeFileAtomically(path, cardStateSnapshot(card))) {
             error = displayName + ": cannot be written";
             return nullptr;
@@ -291,6 +359,38 @@ std::unique_ptr<CardStateFile> CardStateFile::open(const std::string& path,
     return file;
 }
 
+std::optional<CardStateRepair> repairCardStateFile(const std::string& path, std::string& error) {
+    std::string content;
+    const ReadResult read = readStateFile(path, path, content, error);
+    if (read != ReadResult::Read) {
+        return std::nullopt;
+    }
+    const CardStateReplay replay = checkCardState(content);
+    if (!replay.valid) {
+        error = path + ": not a card state file";
+        return std::nullopt;
+    }
+    if (!replay.damagedAt) {
+        return std::nullopt;
+    }
+    CardStateRepair repair;
+    repair.damagedAt = *replay.damagedAt;
+    repair.dropped = content.size() - repair.damagedAt;
+    repair.copy = path + ".damaged";
+    for (int n = 2; ::access(repair.copy.c_str(), F_OK) == 0 && n < 1000; ++n) {
+        repair.copy = path + ".damaged-" + std::to_string(n);
+    }
+    if (::access(repair.copy.c_str(), F_OK) == 0 || !writeFileAtomically(repair.copy, content)) {
+        error = repair.copy + ": cannot be written";
+        return std::nullopt;
+    }
+    if (!writeFileAtomically(path, content.substr(0, repair.damagedAt))) {
+        error = path + ": cannot be written";
+        return std::nullopt;
+    }
+    return repair;
+}
+
 CardStateFile::~CardStateFile() {
     if (fd_ >= 0) {
         ::close(fd_);
@@ -299,7 +399,7 @@ CardStateFile::~CardStateFile() {
 
 bool CardStateFile::append(std::uint8_t kind, std::span<const std::uint8_t> payload) {
     if (fd_ < 0) {
-        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd_ < 0) {
             return false;
         }

@@ -1,5 +1,6 @@
 #include "sim/simulated_bench.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -33,8 +34,9 @@ SimulatedBench::~SimulatedBench() = default;
 
 namespace {
 
-// A run killed while it replaced bench.json or compacted a card's state leaves its temporary
-// file ("bench.json.tmp-XXXXXX", "card-0.state.tmp-XXXXXX"); the complete file it was meant
+// A run killed while it replaced bench.json, compacted a card's state or repaired it leaves its
+// temporary file ("bench.json.tmp-XXXXXX", "card-0.state.tmp-XXXXXX",
+// "card-0.state.damaged.tmp-XXXXXX"); the complete file it was meant
 // for is still there, so the leftover is only clutter. The caller holds the bench's lock, so
 // no other process is writing one at this moment.
 void removeLeftoverTemporaryFiles(const std::string& dir) {
@@ -44,7 +46,8 @@ void removeLeftoverTemporaryFiles(const std::string& dir) {
         const std::string name = it->path().filename().string();
         const bool ours =
             name.rfind("bench.json.tmp-", 0) == 0 ||
-            (name.rfind("card-", 0) == 0 && name.find(".state.tmp-") != std::string::npos);
+            (name.rfind("card-", 0) == 0 && name.find(".state") != std::string::npos &&
+             name.find(".tmp-") != std::string::npos);
         std::error_code ignored;
         if (ours && it->is_regular_file(ignored)) {
             fs::remove(it->path(), ignored);
@@ -70,11 +73,24 @@ std::unique_ptr<SimulatedBench> SimulatedBench::open(const std::string& dir,
     }
     removeLeftoverTemporaryFiles(dir);
     const std::string benchPath = benchJsonPath(dir);
-    if (fs::exists(benchPath, ec) && !fs::is_regular_file(benchPath, ec)) {
+    // Only a bench.json that is not there at all is made afresh: a symbolic link that leads
+    // nowhere (or round in a loop) is the person's, and the bench it was meant to show is not
+    // the default one.
+    const fs::file_status entry = fs::symlink_status(benchPath, ec);
+    const bool missing = entry.type() == fs::file_type::not_found;
+    if (!missing && fs::is_symlink(entry)) {
+        const fs::file_status target = fs::status(benchPath, ec);
+        if (ec || !fs::exists(target)) {
+            error = benchPath + ": cannot be read (a symbolic link to " +
+                    (ec.value() == ELOOP ? std::string("a link in a loop") : "nothing") + ")";
+            return nullptr;
+        }
+    }
+    if (!missing && !fs::is_regular_file(benchPath, ec)) {
         error = benchPath + ": cannot be read (not a file)";
         return nullptr;
     }
-    if (!fs::exists(benchPath, ec)) {
+    if (missing) {
         if (!writeFileAtomically(benchPath, benchToJson(defaultBenchConfig()))) {
             error = benchPath + ": cannot be written";
             return nullptr;

@@ -56,12 +56,16 @@ class SimulatedBench {
 
     const BenchConfig& config() const { return config_; }
     std::size_t adapterCount() const { return cards_.size(); }
-    // The adapter's description. The library reads it at each call (describable, names,
-    // openError take effect at once); registry fields take effect at rebuildRegistry.
+    // The adapter's description. The library reads it at each call (describable, display
+    // name, openError take effect at once); registry fields and the names the library finds
+    // adapters by (subkey, device name) take effect at rebuildRegistry.
     AdapterConfig& adapter(std::size_t adapterPosition) {
         return config_.adapters.at(adapterPosition);
     }
-    void rebuildRegistry() { registry_.rebuild(config_); }
+    void rebuildRegistry() {
+        registry_.rebuild(config_);
+        library_.indexNames();
+    }
 
     // The card behind the adapter at this position of the bench's adapter list.
     SimulatedCard& card(std::size_t adapterPosition) { return *cards_.at(adapterPosition); }

@@ -47,7 +47,28 @@ bool carriesAuxBlock(std::uint32_t oid) {
 
 SimulatedLibrary::SimulatedLibrary(const BenchConfig& config,
                                    const std::vector<std::unique_ptr<SimulatedCard>>& cards)
-    : config_(config), cards_(cards) {}
+    : config_(config), cards_(cards) {
+    indexNames();
+}
+
+void SimulatedLibrary::indexNames() {
+    bySubkey_.clear();
+    byNtOpenName_.clear();
+    for (std::size_t i = 0; i < config_.adapters.size(); ++i) {
+        const AdapterConfig& adapter = config_.adapters[i];
+        bySubkey_.emplace(toLowerAscii(adapter.subkey), i);
+        byNtOpenName_.emplace(
+            toLowerAscii(("\\Device\\" + adapter.deviceName).substr(0, kOpenNameLimit)), i);
+    }
+}
+
+std::optional<std::size_t> SimulatedLibrary::findAdapterBySubkey(std::string_view subkey) const {
+    const auto found = bySubkey_.find(toLowerAscii(subkey));
+    if (found == bySubkey_.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
 
 bool SimulatedLibrary::W32N_IsWindowsNT() {
     return config_.osFamily == OsFamily::Nt;
@@ -63,37 +84,31 @@ std::uint32_t SimulatedLibrary::W32N_OSGetPlatformVersion(std::uint32_t selector
 
 std::uint32_t SimulatedLibrary::W32N_GetAdapterRegistryInfo(card::AdapterRegistryInfo& info,
                                                             std::string_view subkeyName) {
-    for (const AdapterConfig& adapter : config_.adapters) {
-        if (!equalsIgnoringCase(adapter.subkey, subkeyName)) {
-            continue;
-        }
-        if (!adapter.describable) {
-            return kErrorNoAdapterInfo;
-        }
-        info.bytes.fill('\0');
-        copyName(info, 0, card::AdapterRegistryInfo::kDeviceNameOffset, adapter.displayName);
-        copyName(info, card::AdapterRegistryInfo::kDeviceNameOffset,
-                 card::AdapterRegistryInfo::kSize - card::AdapterRegistryInfo::kDeviceNameOffset,
-                 adapter.deviceName);
-        return 0;
+    const std::optional<std::size_t> position = findAdapterBySubkey(subkeyName);
+    if (!position || *position >= config_.adapters.size()) {
+        return kErrorNoAdapterInfo;
     }
-    return kErrorNoAdapterInfo;
+    const AdapterConfig& adapter = config_.adapters[*position];
+    if (!adapter.describable) {
+        return kErrorNoAdapterInfo;
+    }
+    info.bytes.fill('\0');
+    copyName(info, 0, card::AdapterRegistryInfo::kDeviceNameOffset, adapter.displayName);
+    copyName(info, card::AdapterRegistryInfo::kDeviceNameOffset,
+             card::AdapterRegistryInfo::kSize - card::AdapterRegistryInfo::kDeviceNameOffset,
+             adapter.deviceName);
+    return 0;
 }
 
 std::optional<std::size_t> SimulatedLibrary::findAdapterByName(std::string_view name) const {
-    for (std::size_t i = 0; i < config_.adapters.size(); ++i) {
-        const AdapterConfig& adapter = config_.adapters[i];
-        if (config_.osFamily == OsFamily::Nt) {
-            const std::string openName =
-                ("\\Device\\" + adapter.deviceName).substr(0, kOpenNameLimit);
-            if (equalsIgnoringCase(openName, name)) {
-                return i;
-            }
-        } else if (equalsIgnoringCase(adapter.subkey, name)) {
-            return i;
-        }
+    if (config_.osFamily != OsFamily::Nt) {
+        return findAdapterBySubkey(name);
     }
-    return std::nullopt;
+    const auto found = byNtOpenName_.find(toLowerAscii(name));
+    if (found == byNtOpenName_.end() || found->second >= config_.adapters.size()) {
+        return std::nullopt;
+    }
+    return found->second;
 }
 
 card::AdapterHandle SimulatedLibrary::W32N_OpenAdapterA(std::string_view adapterName) {

@@ -7,6 +7,8 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "card/access_library.h"
@@ -66,6 +68,11 @@ class SimulatedLibrary : public card::AccessLibrary {
     // The adapter position behind an open handle, or none.
     std::optional<std::size_t> adapterOf(card::AdapterHandle handle) const;
 
+    // Indexes the adapters' names (subkeys and device names) afresh, after they changed. The
+    // library looks names up in this index, so that a bench of many adapters is detected in
+    // linear time.
+    void indexNames();
+
   private:
     struct OpenAdapter {
         std::size_t position = 0;
@@ -73,10 +80,15 @@ class SimulatedLibrary : public card::AccessLibrary {
     };
 
     std::optional<std::size_t> findAdapterByName(std::string_view name) const;
+    std::optional<std::size_t> findAdapterBySubkey(std::string_view subkey) const;
     void spend(std::uint64_t micros);
 
     const BenchConfig& config_;
     const std::vector<std::unique_ptr<SimulatedCard>>& cards_;
+    // The first adapter of each name, by its lower-case subkey and by the lower-case name
+    // the NT family opens it by ("\\Device\\" and the device name, cut to 80 characters).
+    std::unordered_map<std::string, std::size_t> bySubkey_;
+    std::unordered_map<std::string, std::size_t> byNtOpenName_;
     std::map<card::AdapterHandle, OpenAdapter> open_;
     card::AdapterHandle nextHandle_ = 0x100;
     std::uint32_t lastError_ = 0;

@@ -10,10 +10,11 @@
 
 namespace quillon::ui {
 
-// The two programming options. Their check boxes are never shown, so they keep these values.
+// The two programming options. Their check boxes are never shown; every written block is read
+// back and compared unless a face turns verification off for a run.
 struct ProgrammingOptions {
     bool forceAllBlocks = true;
-    bool verifyDownloads = false;
+    bool verifyDownloads = true;
     // Where a copy of the card's PDA is saved before any command writes it. The face sets it;
     // with none, no command writes the PDA.
     std::string pdaBackupFolder;

@@ -74,7 +74,7 @@ struct MainWindowView {
     std::string adapterNameText;
     std::string versionText;
     bool forceAllBlocks = true;
-    bool verifyDownloads = false;
+    bool verifyDownloads = true;
 
     bool continueEnabled = false;
     bool closeAdapterShown = false;

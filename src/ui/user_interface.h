@@ -96,6 +96,7 @@ struct ProgressItem {
     int number = 0;
     int count = 0;
     std::uint64_t bytes = 0;
+    bool verifying = false;  // each block is read back and compared after it is written
 };
 
 // The small window that stands alone on the screen while a long card operation runs: a line

@@ -73,25 +73,60 @@ bool overlaps(const image::ComponentRange& range, std::uint16_t bottom, std::uin
 
 }  // namespace
 
-bool checkPdaAreaUntouched(const image::MemoryImage& image, std::uint32_t pdaAddress,
+bool checkPdaAreaUntouched(const image::MemoryImage& image, const card::AdapterSession& session,
                            std::string& report) {
-    const std::uint32_t areaEnd = pdaAddress + 2 * pda::kPdaWordLimit;
+    const std::uint32_t pdaAddress = session.pdaAddress();
+    const std::uint64_t areaEnd = std::uint64_t{pdaAddress} + 2 * pda::kPdaWordLimit;
+    // Where the card keeps its PDA, in the same decoding as the image's addresses.
+    const std::uint64_t pdaPlace = session.decodedAddress(pdaAddress);
+    const std::uint64_t placeEnd = pdaPlace + 2 * pda::kPdaWordLimit;
+    // The card ignores only address bits above the area's size, so each piece of a range
+    // inside one area-sized window lands in one run of consecutive places.
+    constexpr std::uint64_t kWindow = 2 * pda::kPdaWordLimit;
     for (std::uint16_t n = 1; n <= image.rangeCount(); ++n) {
         const image::ImageRange& range = image.range(n);
         const std::uint64_t start = range.startAddress;
         const std::uint64_t end = start + range.length;
-        if (range.length > 0 && start < areaEnd && end > pdaAddress) {
-            char text[160];
-            std::snprintf(text, sizeof text,
-                          "{+r}Error - image data at 0x%08X-0x%08X overlaps the card's PDA area "
-                          "(0x%08X-0x%08X). This file cannot be used.\n{+k}",
-                          static_cast<unsigned>(start), static_cast<unsigned>(end - 1),
-                          static_cast<unsigned>(pdaAddress), static_cast<unsigned>(areaEnd - 1));
-            report += text;
-            return false;
+        for (std::uint64_t at = start; at < end;) {
+            const std::uint64_t pieceEnd = std::min(end, (at / kWindow + 1) * kWindow);
+            const std::uint64_t decoded = session.decodedAddress(static_cast<std::uint32_t>(at));
+            const std::uint64_t decodedEnd = decoded + (pieceEnd - at);
+            if (decoded < placeEnd && decodedEnd > pdaPlace) {
+                char text[240];
+                const int used = std::snprintf(
+                    text, sizeof text,
+                    "{+r}Error - image data at 0x%08X-0x%08X overlaps the card's PDA area "
+                    "(0x%08X-0x%08X)",
+                    static_cast<unsigned>(start), static_cast<unsigned>(end - 1),
+                    static_cast<unsigned>(pdaAddress), static_cast<unsigned>(areaEnd - 1));
+                report += text;
+                // The address in the image's terms where this card answers its PDA area.
+                const std::uint64_t alias = at + pdaPlace - decoded;
+                if (alias != pdaAddress && used > 0) {
+                    std::snprintf(text, sizeof text, ", which this card also answers at 0x%08X",
+                                  static_cast<unsigned>(alias));
+                    report += text;
+                }
+                report += ". This file cannot be used.\n{+k}";
+                return false;
+            }
+            at = pieceEnd;
         }
     }
     return true;
+}
+
+bool checkFlashImage(const image::MemoryImage& image, std::string& report) {
+    if (!image.hasExecutionAddress() || image.executionAddress() == 0) {
+        return true;
+    }
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "{+r}Error - a RAM image (execution address 0x%08X): it runs from the card's "
+                  "RAM and cannot be written to flash. This file cannot be used.\n{+k}",
+                  static_cast<unsigned>(image.executionAddress()));
+    report += text;
+    return false;
 }
 
 bool checkPlatformAndVersions(const image::FirmwareInfo& file, const pda::PdaImage& cardPda,

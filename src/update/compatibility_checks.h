@@ -29,9 +29,14 @@ bool checkPlatformAndVersions(const image::FirmwareInfo& file, const pda::PdaIma
                               ui::UserInterface& ui, bool pdaRead = true);
 
 // Firmware must never write over the card's production data: false, with a red finding, when
-// any byte of image lies in the PDA area that starts at pdaAddress.
-bool checkPdaAreaUntouched(const image::MemoryImage& image, std::uint32_t pdaAddress,
+// any byte of image reaches the card's PDA area, at its own address or at one the card decodes
+// to the same place (a 3841 ignores address bits 17 and 18).
+bool checkPdaAreaUntouched(const image::MemoryImage& image, const card::AdapterSession& session,
                            std::string& report);
+
+// An image with an execution address runs from the card's RAM and cannot be written to its
+// flash: false, with a red finding, for such an image.
+bool checkFlashImage(const image::MemoryImage& image, std::string& report);
 
 // Checks the set of queued firmware files (in list order). On true, and on a range failure,
 // result is set to the verdict line; on a conflict of file kinds it is left as it was.

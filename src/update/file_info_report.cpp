@@ -8,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "base/regular_file.h"
 #include "image/dump_reader.h"
 #include "image/firmware_info.h"
 #include "image/memory_image.h"
@@ -62,11 +63,10 @@ Reader readerFor(const std::string& path) {
 std::string describePdaFile(const std::string& path, ui::UserInterface& ui) {
     std::array<std::uint16_t, 512> words{};
     pda::PdaImage pda;
-    const std::size_t count = pda::readPdaFile(path, words);
+    std::string reason;
+    const std::size_t count = pda::readPdaFile(path, words, &reason);
     if (count == 0 || pda.parseWords(std::span(words.data(), count)) == 0) {
-        std::error_code ec;
-        ui.fileNotRead(path, std::filesystem::is_regular_file(path, ec) ? "Not a valid PDA file."
-                                                                        : "No such file.");
+        ui.fileNotRead(path, count == 0 && !reason.empty() ? reason : "Not a valid PDA file.");
         return "An invalid PDA file\n";
     }
     std::string r = "A PDA file. Contains PDR's: \n\n";
@@ -143,11 +143,11 @@ std::string describeFile(const std::string& path, ui::UserInterface& ui) {
                                     ? info.readFile(path, &image, &plugs, ui)
                                     : image::readDumpFile(path, image, &dumpError);
     if (lines == 0 && reader != Reader::SRecords) {
-        std::error_code ec;
         // The dump reader names the line in hex ("ERROR reading line 1a"), as its log does.
         const std::string said = dumpError.str();
         const std::size_t number = said.rfind(' ');
-        const std::string reason = !std::filesystem::is_regular_file(path, ec) ? "No such file."
+        const std::string why = whyNotAFile(path);
+        const std::string reason = !why.empty() ? why
                                    : number == std::string::npos
                                        ? "Not a valid text dump."
                                        : "Line 0x" + said.substr(number + 1) + ": Not a dump line.";

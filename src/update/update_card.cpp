@@ -177,7 +177,8 @@ bool checkFiles(UpdateContext& c, const pda::PdaImage& working,
             c.host.releaseAdapter();
             return false;
         }
-        if (!checkPdaAreaUntouched(slot->image, c.session.pdaAddress(), report)) {
+        if (!checkFlashImage(slot->image, report) ||
+            !checkPdaAreaUntouched(slot->image, c.session, report)) {
             c.host.releaseAdapter();
             return false;
         }

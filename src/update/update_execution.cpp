@@ -6,7 +6,6 @@
 #include "card/flash_programming.h"
 #include "commands/pda_backup.h"
 #include "commands/pda_commands.h"
-#include "update/failure_summary.h"
 #include "update/update_card.h"
 
 namespace quillon::update {
@@ -26,6 +25,44 @@ constexpr const char* kResetFailed =
     "Update failed: the card did not reset and still runs its old firmware.\n\n"
     "Power-cycle the card (remove and insert it, or turn the computer off and on) to start the "
     "new firmware.";
+
+constexpr const char* kWriteFailed = "Update failed while writing to card!";
+
+constexpr const char* kWhatToDo =
+    "Run the update again before removing the card. If the card does not answer, power-cycle it "
+    "(remove and insert it, or turn the computer off and on) and run the update again.";
+
+std::string quotedPaths(const PreparedUpdate& prepared, std::size_t from, std::size_t to) {
+    std::string text;
+    for (std::size_t i = from; i < to && i < prepared.paths.size(); ++i) {
+        text += (text.empty() ? "\"" : ", \"") + prepared.paths[i] + "\"";
+    }
+    return text;
+}
+
+// What the card holds after a failed write, and what to do: the images written, the one
+// not completely written (failedImage; the image count when every image was written and the
+// PDA failed) and those not started.
+std::string writeFailure(const PreparedUpdate& prepared, std::size_t failedImage) {
+    const std::size_t count = prepared.images.size();
+    std::string text = std::string(kWriteFailed) + "\n\n";
+    if (failedImage > 0) {
+        text += "Written: " + quotedPaths(prepared, 0, failedImage) + ".\n";
+    }
+    if (failedImage < count) {
+        text += "Not completely written: " + quotedPaths(prepared, failedImage, failedImage + 1) +
+                ".\n";
+        if (failedImage + 1 < count) {
+            text += "Not started: " + quotedPaths(prepared, failedImage + 1, count) + ".\n";
+        }
+        text += "The card's firmware is incomplete and the card was not reset.\n\n";
+    } else {
+        text +=
+            "The card's PDA was not written completely; a copy of the PDA as read was "
+            "saved before the update.\n\n";
+    }
+    return text + kWhatToDo;
+}
 
 void probe(card::AdapterSession& session) {
     std::array<std::uint8_t, 8> buffer{};
@@ -52,7 +89,9 @@ bool downloadImage(UpdateContext& c, image::MemoryImage& image, const ui::Progre
     progress->centre();
     progress->show();
     progress->setText("Flash update in progress...");
-    progress->setItem(item);
+    ui::ProgressItem shown = item;
+    shown.verifying = c.options.verifyDownloads;
+    progress->setItem(shown);
     progress->showText();
     c.ui.setCursor(ui::Cursor::Wait);
 
@@ -78,7 +117,8 @@ void executeUpdate(UpdateContext& c, const PreparedUpdate& prepared) {
         if (prepared.pdaAsRead == nullptr || !prepared.pdaAsRead->readFromCard() ||
             !pda::backUpPda(*prepared.pdaAsRead, c.options.pdaBackupFolder, c.ui)) {
             c.host.releaseAdapter();
-            c.ui.messageBox(box("Update failed while writing to card!", std::nullopt));
+            c.ui.messageBox(box(std::string(kWriteFailed) + "\n\nNothing was written to the card.",
+                                std::nullopt));
             c.host.refreshControls();
             return;
         }
@@ -155,12 +195,9 @@ void executeUpdate(UpdateContext& c, const PreparedUpdate& prepared) {
         }
     } else {
         // Images programmed before the failure stay programmed; the card is left blocked and
-        // un-reset, as a failed programming run leaves it. It still reports its old versions,
-        // so the person is told image by image what it now holds.
+        // un-reset, as a failed programming run leaves it.
         c.host.releaseAdapter();
-        std::vector<std::string> names = prepared.paths;
-        names.resize(prepared.images.size());
-        c.ui.messageBox(box(failedUpdateText(names, failedAt, writesPda), std::nullopt));
+        c.ui.messageBox(box(writeFailure(prepared, failedAt), std::nullopt, ui::Icon::Error));
     }
     c.host.refreshControls();
 }

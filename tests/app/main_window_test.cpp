@@ -65,9 +65,10 @@ TEST(MainWindowStart, WithoutAdaptersShowsThePlaceholder) {
     EXPECT_EQ(v.versionText, "Ver. 0.1.0  (Dec 07 2026)");
     EXPECT_EQ(v.statusText, "");
     EXPECT_TRUE(v.forceAllBlocks);
-    EXPECT_FALSE(v.verifyDownloads);
+    // Written blocks are read back unless a face turns it off.
+    EXPECT_TRUE(v.verifyDownloads);
     EXPECT_TRUE(w.window.options().forceAllBlocks);
-    EXPECT_FALSE(w.window.options().verifyDownloads);
+    EXPECT_TRUE(w.window.options().verifyDownloads);
     EXPECT_EQ(w.window.cursor(), ui::Cursor::Arrow);
     EXPECT_EQ(w.ui.cursors, std::vector<ui::Cursor>{ui::Cursor::Arrow});
     EXPECT_TRUE(w.ui.boxes.empty());
@@ -210,25 +211,18 @@ sim::BenchConfig invalidPdaBench() {
     });
 }
 
-TEST(SelectAdapter, InvalidPdaCancelledLeavesNothingSelected) {
+TEST(SelectAdapter, AnInvalidPdaLeavesTheAdapterSelectedWithAnEmptyPda) {
     WindowBench w(invalidPdaBench());
+    // Whatever the person would answer, nothing is asked: the adapter is there.
     w.ui.answers = {ui::Answer::Cancel};
     w.window.initialise({});
-    ASSERT_FALSE(w.ui.boxes.empty());
-    const ui::MessageBox& question = lastBox(w.ui);
-    EXPECT_EQ(question.text, "WARNING! PDA read from card was invalid. Continue anyway?");
-    EXPECT_EQ(question.caption, "Developer Option");
-    EXPECT_EQ(question.buttons, ui::Buttons::OkCancel);
-    EXPECT_FALSE(w.window.adapterSelected());
-    expectNoAdapterState(w.window.view());
-    EXPECT_TRUE(w.nothingOpen());
-}
-
-TEST(SelectAdapter, InvalidPdaAcceptedSelectsWithAnEmptyPda) {
-    WindowBench w(invalidPdaBench());
-    w.ui.answers = {ui::Answer::Ok};
-    w.window.initialise({});
-    EXPECT_EQ(lastBox(w.ui).text, "WARNING! PDA read from card was invalid. Continue anyway?");
+    EXPECT_EQ(lastBox(w.ui).text,
+              "The card's PDA could not be read: its serial number, MAC address and platform are "
+              "unknown, and nothing will write its PDA. Versions, MAC type, driver version and "
+              "CIS can still be read. Power-cycle the card and select it again to read its PDA "
+              "once more.");
+    EXPECT_EQ(lastBox(w.ui).caption, "PDA read error");
+    EXPECT_EQ(lastBox(w.ui).buttons, ui::Buttons::Ok);
     EXPECT_TRUE(w.window.adapterSelected());
     EXPECT_TRUE(w.window.pda().isEmpty());
     EXPECT_EQ(w.window.view().pdaMacText, "");

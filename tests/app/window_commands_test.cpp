@@ -139,13 +139,13 @@ INSTANTIATE_TEST_SUITE_P(
                   [](WindowBench& w) {
                       EXPECT_TRUE(w.ui.boxes.empty());
                       EXPECT_TRUE(w.window.options().forceAllBlocks);
-                      EXPECT_FALSE(w.window.options().verifyDownloads);
+                      EXPECT_TRUE(w.window.options().verifyDownloads);
                   }},
         RouteCase{"VerifyDownloads", ui::kCmdVerifyDownloads, none,
                   [](WindowBench& w) {
                       EXPECT_TRUE(w.ui.boxes.empty());
                       EXPECT_TRUE(w.window.options().forceAllBlocks);
-                      EXPECT_FALSE(w.window.options().verifyDownloads);
+                      EXPECT_TRUE(w.window.options().verifyDownloads);
                   }},
         RouteCase{"UnknownIdentifier", 4242, none,
                   [](WindowBench& w) {

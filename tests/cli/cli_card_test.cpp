@@ -96,17 +96,38 @@ TEST(CliReports, RidStressRunsUnderTheProgressWindow) {
     EXPECT_EQ(run.err, "Get RID 0xfc01 Pass 0/100000\nGet RID 0xfc01 Pass 100000/100000 100%\n");
 }
 
+const std::string kPdaUnreadable =
+    "The card's PDA could not be read: its serial number, MAC address and platform are "
+    "unknown, and nothing will write its PDA. Versions, MAC type, driver version and CIS can "
+    "still be read. Power-cycle the card and select it again to read its PDA once more.";
+
 TEST(CliReports, AnUnreadableCardFailsTheReport) {
     sim::BenchConfig config = fastDefaultBench();
     config.adapters.at(0).card->faults.requests.push_back(
         sim::RequestFault::every(sim::kOidAuxRead, sim::kStatusFailure));
     CliBench bench(config);
-    // --yes does not go on after the failed read; --force does.
-    const auto run = bench.run({"cis", "--yes", "--force"});
+    const auto run = bench.run({"cis"});
     EXPECT_EQ(run.out,
-              "Developer Option: WARNING! PDA read from card was invalid. Continue anyway?\n"
-              "(ok)\nError: Could not read from Aux Port\n");
+              "PDA read error: " + kPdaUnreadable + "\nError: Could not read from Aux Port\n");
     EXPECT_EQ(run.exitCode, 1);
+}
+
+TEST(CliReports, CommandsThatNeedNoPdaGoOnWithoutIt) {
+    sim::BenchConfig config = fastDefaultBench();
+    // Both copies of the PDA are damaged: a record and an end record whose checksum is wrong.
+    config.adapters.at(0).card->pdaWords =
+        std::vector<std::uint16_t>{3, 0x0001, 0x4141, 0x4141, 2, 0, 0xDEAD};
+    CliBench bench(config);
+    for (const std::string command : {"versions", "driver-version", "mac-type", "cis"}) {
+        SCOPED_TRACE(command);
+        const auto run = bench.run({command});
+        EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+        EXPECT_NE(run.out.find("PDA read error: " + kPdaUnreadable + "\n"), std::string::npos)
+            << run.out;
+        EXPECT_EQ(run.out.find("No adapter selected"), std::string::npos) << run.out;
+    }
+    const auto show = bench.run({"pda", "show"});
+    EXPECT_EQ(show.exitCode, 1);
 }
 
 const std::string kExportWarning =

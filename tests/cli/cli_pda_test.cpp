@@ -37,32 +37,56 @@ TEST(CliPda, SetWritesTheMacAddressAndSerialNumber) {
     };
     const Case cases[] = {
         {{"--mac", "00:11:22:33:44:55", "--serial", "ab12"},
-         "MAC Address: 00-11-22-33-44-55, Serial Number: AB12",
+         "MAC Address 00-11-22-33-44-55 and Serial Number AB12",
          "4 101 1100 3322 5544 \n",
          "7 3 4241 3231 0 0 0 0 \n"},
         {{"--mac", "001122334455", "--serial", "ab12", "--keep-case"},
-         "MAC Address: 00-11-22-33-44-55, Serial Number: ab12",
+         "MAC Address 00-11-22-33-44-55 and Serial Number ab12",
          "4 101 1100 3322 5544 \n",
          "7 3 6261 3231 0 0 0 0 \n"},
         // The serial number alone: the MAC address stays.
         {{"--serial", "SIM0002"},
-         "MAC Address: 00-02-B3-12-34-56, Serial Number: SIM0002",
+         "MAC Address 00-02-B3-12-34-56 and Serial Number SIM0002",
          "4 101 200 12b3 5634 \n",
          "7 3 4953 304d 3030 32 0 0 \n"},
     };
     for (const Case& c : cases) {
         CliBench bench;
-        std::vector<std::string> args = {"pda", "set"};
+        std::vector<std::string> args = {"pda", "set", "--yes"};
         args.insert(args.end(), c.options.begin(), c.options.end());
         const auto run = bench.run(args);
         EXPECT_EQ(run.exitCode, 0);
-        EXPECT_EQ(run.out, "View / Modify PDA Settings: " + c.dialog +
-                               "\nPDA Update: PDA Update Successful! You MUST reload station "
+        EXPECT_EQ(run.out, "View / Modify PDA Settings: Write " + c.dialog +
+                               " to the card's PDA?\n(ok)\nPDA Update: PDA Update Successful! "
+                               "You MUST reload station "
                                "code for changes to take effect.\n");
         const std::string pda = bench.run({"pda", "show"}).out;
         EXPECT_NE(pda.find(c.macRecord), std::string::npos) << pda;
         EXPECT_NE(pda.find(c.serialRecord), std::string::npos) << pda;
     }
+}
+
+TEST(CliPda, SetAsksFirstAndRefusesTheAllZeroAddress) {
+    CliBench bench;
+    const std::string question =
+        "View / Modify PDA Settings: Write MAC Address 00-11-22-33-44-55 and Serial Number "
+        "SIM0001 to the card's PDA?\n";
+    for (const std::vector<std::string>& answer :
+         {std::vector<std::string>{}, std::vector<std::string>{"--no"}}) {
+        std::vector<std::string> args = {"pda", "set", "--mac", "00-11-22-33-44-55"};
+        args.insert(args.end(), answer.begin(), answer.end());
+        const auto run = bench.run(args);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.out, question + "(cancel)\n");
+    }
+    const auto zero = bench.run({"pda", "set", "--yes", "--mac", "00-00-00-00-00-00"});
+    EXPECT_EQ(zero.exitCode, 2);
+    EXPECT_EQ(zero.err,
+              "quillon-cli: --mac: 00-00-00-00-00-00 is the all-zero address, which names no "
+              "card; --force writes it all the same (quillon-cli --help tells more)\n");
+    EXPECT_EQ(bench.run({"pda", "show"}).out, kDefaultRecords + "2 0 74dd \n");
+    EXPECT_EQ(bench.run({"pda", "set", "--yes", "--force", "--mac", "000000000000"}).exitCode, 0);
+    EXPECT_NE(bench.run({"pda", "show"}).out.find("4 101 0 0 0 \n"), std::string::npos);
 }
 
 TEST(CliPda, ABadMacAddressChangesNothing) {

@@ -46,14 +46,14 @@ TEST(CliSafety, ACardInUseByAnotherProcessIsLeftAlone) {
     }
     other.release();
     EXPECT_EQ(cardPdaListing(bench), before);
-    EXPECT_EQ(bench.run(commands[0]).exitCode, 0);
+    EXPECT_EQ(bench.run({"pda", "set", "--yes", "--mac", "00-11-22-33-44-55"}).exitCode, 0);
     EXPECT_NE(cardPdaListing(bench), before);
 }
 
 TEST(CliSafety, PdaRestoreWritesBackTheCopyKeptBeforeAChange) {
     CliBench bench;
     const std::string before = cardPdaListing(bench);
-    const auto set = bench.run({"pda", "set", "--mac", "00-11-22-33-44-55"});
+    const auto set = bench.run({"pda", "set", "--yes", "--mac", "00-11-22-33-44-55"});
     ASSERT_EQ(set.exitCode, 0);
     const std::string saved = "A copy of the card's PDA was saved to ";
     const auto at = set.err.find(saved);

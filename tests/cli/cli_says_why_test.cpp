@@ -2,10 +2,14 @@
 // to a script: one table per behaviour a person would notice, each through the command line.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "cli/terminal_ui.h"
 #include "cli_bench.h"
+#include "image/srec_lines.h"
+#include "sim/bench_lock.h"
 
 namespace quillon {
 namespace {
@@ -143,20 +147,30 @@ TEST(CliSaysWhy, NoSuccessBeforeTheOutcome) {
     const Case cases[] = {
         {testing::fastDefaultBench(),
          {},
-         "primary-1.1.1.hex, image 1 of 2, 8.0 KiB: written in " + time +
-             "\nstation-1.8.0.hex, image 2 of 2, 24.0 KiB: written in " + time + "\n",
+         "primary-1.1.1.hex, image 1 of 2, 8.0 KiB, verifying each block: written and "
+         "verified in " +
+             time +
+             "\nstation-1.8.0.hex, image 2 of 2, 24.0 KiB, verifying each block: written and "
+             "verified in " +
+             time + "\n",
          "UPDATE? [y/N] yes\nUpdate Complete: Update Successful!   \n"},
         {failing,
          {},
-         "primary-1.1.1.hex, image 1 of 2, 8.0 KiB: written in " + time +
-             "\nstation-1.8.0.hex, image 2 of 2, 24.0 KiB: FAILED after " + time + "\n",
+         "primary-1.1.1.hex, image 1 of 2, 8.0 KiB, verifying each block: written and "
+         "verified in " +
+             time +
+             "\nstation-1.8.0.hex, image 2 of 2, 24.0 KiB, verifying each block: FAILED after " +
+             time + "\n",
          "(no: --yes does not go on after a failure; --force does)\n"
-         "quillon: Update failed while writing to card!\n\nprimary-1.1.1.hex: written\n"
-         "station-1.8.0.hex: FAILED\n\nThe card's firmware is now incomplete. Run the update "
-         "again before removing or power-cycling the card.\n"},
+         "quillon: Update failed while writing to card!\n\nWritten: \"" +
+             files[0] + "\".\nNot completely written: \"" + files[1] +
+             "\".\nThe card's firmware is incomplete and the card was not reset.\n\nRun the "
+             "update again before removing the card. If the card does not answer, power-cycle it "
+             "(remove and insert it, or turn the computer off and on) and run the update "
+             "again.\n"},
         {testing::fastDefaultBench(), Terminals{false, false, true},
-         "\r\x1b[Kstation-1.8.0.hex, image 2 of 2, 24.0 KiB [##############################] "
-         "100%: written in " +
+         "\r\x1b[Kstation-1.8.0.hex, image 2 of 2, 24.0 KiB, verifying each block "
+         "[##############################] 100%: written and verified in " +
              time + "\n",
          "Update Complete: Update Successful!   \n"},
     };
@@ -303,7 +317,7 @@ TEST(CliSaysWhy, ValuesTheCardShouldNotGet) {
          "quillon-cli: --mac: 01:00:5e:00:00:01 is a group (multicast or broadcast) address, "
          "which no card may send from; --force writes it all the same" +
              tail},
-        {{"--mac", "01:00:5e:00:00:01", "--force"}, 0, ""},
+        {{"--mac", "01:00:5e:00:00:01", "--force", "--yes"}, 0, ""},
         {{"--serial", ""}, 2, "quillon-cli: --serial: the serial number may not be empty" + tail},
         {{"--serial",
           "S\xC3\x9C"
@@ -314,7 +328,7 @@ TEST(CliSaysWhy, ValuesTheCardShouldNotGet) {
         {{"--serial", "1234567890123"},
          2,
          "quillon-cli: --serial: the serial number takes at most 12 characters, not 13" + tail},
-        {{"--serial", "123456789012"}, 0, ""},
+        {{"--serial", "123456789012", "--yes"}, 0, ""},
     };
     for (const Case& c : cases) {
         CliBench bench;
@@ -453,6 +467,135 @@ TEST(CliSaysWhy, HelpThatHelps) {
     EXPECT_EQ(cli::parseAnswer(" OK "), true);
     EXPECT_EQ(cli::parseAnswer("Cancel"), false);
     EXPECT_EQ(cli::parseAnswer("yep"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+using testing::CliBench;
+using testing::runQuillonCli;
+using testing::sample;
+using testing::TempDir;
+
+std::string repeated(const std::string& line, std::size_t times) {
+    std::string text;
+    for (std::size_t i = 0; i < times; ++i) {
+        text += line;
+    }
+    return text;
+}
+
+// A file of S3 records of 250 bytes from 0x300000 on, until bytes are written.
+std::string bigImage(std::size_t bytes) {
+    std::string text;
+    const std::vector<std::uint8_t> data(250, 0x5A);
+    for (std::size_t at = 0; at < bytes; at += data.size()) {
+        text += image::testing::srec('3', static_cast<std::uint32_t>(0x300000 + at), data) + "\n";
+    }
+    return text + image::testing::srec('7', 0, {}) + "\n";
+}
+
+TEST(CliSaysWhy, EveryRefusedFileSaysWhy) {
+    TempDir dir;
+    const std::string record = "S1030000FC\n";
+    const std::string end = image::testing::srec('7', 0, {}) + "\n";
+    const std::string marker =
+        image::testing::srec('3', 0xFF100000, image::testing::le32({1, 0, 1})) + "\n";
+    struct Case {
+        std::string name;
+        std::string content;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"long.hex", repeated(record, 32001) + end,
+         "Line 32002: The file has more than 32,001 lines; nothing of it was read."},
+        {"big.hex", bigImage(205250),
+         "Line 821: The image holds at most 204,800 bytes; with this record the file's data "
+         "takes 205,250 bytes."},
+        {"marker.hex", record + marker + end,
+         "Line 2: The marker record's address is below 2: its marker word would have to go "
+         "below address 0."},
+        {"wide.dmp", "1ffffffff0: 0001\n", "Line 0x1: Not a dump line."},
+        {"short.pda", "2 1 4142\n4 101 200 abb3\n",
+         "line 2: the record's length word says 4 words follow, but the file ends after 3"},
+        {"token.pda", "2 1 41g2\n",
+         "line 1: a word holds a character that is not a hex digit ('g')"},
+        {"x.pda", "2 1\nx41\n", "line 2: an \"x\" that does not follow a leading 0 (as in 0x1f)"},
+        {"wide.pda", "2 1 14142\n", "line 1: a word does not fit 16 bits"},
+        {"after.pda", "2 0 0\n2 1 4142\n", "line 2: words follow the end record"},
+        {"missing.pda", "", "No such file."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path =
+            c.content.empty() ? dir.file(c.name) : dir.write(c.name, c.content);
+        const std::string said = "quillon-cli: " + path + ": " + c.reason + "\n";
+        const auto info = runQuillonCli({"info", path});
+        EXPECT_EQ(info.exitCode, 1);
+        EXPECT_EQ(info.err, said);
+        const auto json = runQuillonCli({"info", "--json", path});
+        EXPECT_EQ(json.exitCode, 1);
+        EXPECT_EQ(json.err, said);
+        if (c.name.ends_with(".hex")) {
+            const auto convert = runQuillonCli({"convert", path, dir.file("out.dmp")});
+            EXPECT_EQ(convert.exitCode, 1);
+            EXPECT_EQ(convert.err, said);
+        }
+        if (c.name.ends_with(".pda")) {
+            CliBench bench;
+            const auto restore = bench.run({"pda", "restore", "--yes", path});
+            EXPECT_EQ(restore.exitCode, 1);
+            EXPECT_EQ(restore.err, said);
+            if (c.content.empty()) {
+                EXPECT_EQ(restore.out, "Error: Error - \"" + path +
+                                           "\": No such file. Nothing was written to the card.\n");
+            }
+        }
+    }
+    // Empty lines past the limit lose nothing: the file is read as it always was.
+    const std::string trailing = dir.write(
+        "trailing.hex", readWholeFile(sample("station-1.8.0.hex")) + repeated("\n", 40000));
+    EXPECT_EQ(runQuillonCli({"info", trailing}).exitCode, 0);
+}
+
+TEST(CliSaysWhy, AByteOrderMarkIsNotText) {
+    TempDir dir;
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string pda = dir.write("bom.pda", bom + "2 7 1\n4 101 200 abb3 efcd\n");
+    const auto info = runQuillonCli({"info", pda});
+    EXPECT_EQ(info.exitCode, 0) << info.err;
+    EXPECT_NE(info.out.find("A PDA file. Contains PDR's: \n\n7, 101"), std::string::npos)
+        << info.out;
+    const std::string hex = dir.write("bom.hex", bom + readWholeFile(sample("station-1.8.0.hex")));
+    const auto station = runQuillonCli({"info", hex});
+    EXPECT_EQ(station.exitCode, 0) << station.err;
+    EXPECT_NE(station.out.find("Contains STATION firmware, version 1.8.0"), std::string::npos);
+}
+
+TEST(CliSaysWhy, AFifoIsRefusedBeforeTheCardIsTaken) {
+    CliBench bench;
+    const std::string fifo = bench.file("pipe.hex");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Another process holds the card: the refusal comes before the wait for it.
+    sim::BenchLock other;
+    std::ostringstream ignored;
+    ASSERT_TRUE(other.acquire(bench.folder(), std::chrono::milliseconds(0), ignored, "test"));
+    const std::string said = "quillon-cli: " + fifo +
+                             ": Not a regular file (a FIFO, device or folder); only files are "
+                             "read.";
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"update", "--yes", fifo},
+          std::vector<std::string>{"pda", "restore", "--yes", fifo}}) {
+        const auto run = bench.run(args, {}, {}, {}, std::chrono::milliseconds(100));
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err, said + " Nothing was done.\n");
+    }
+    const auto info = runQuillonCli({"info", fifo});
+    EXPECT_EQ(info.exitCode, 1);
+    EXPECT_EQ(info.err, said + "\n");
 }
 
 }  // namespace

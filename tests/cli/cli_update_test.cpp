@@ -80,9 +80,12 @@ TEST(CliUpdate, UpdatesTheDefaultCardFromTheSamples) {
     EXPECT_EQ(run.err.rfind(copy, 0), 0u) << run.err;
     // Standard error is no terminal: a line as each image ends.
     const std::string images = run.err.substr(run.err.find('\n') + 1);
-    EXPECT_TRUE(images.starts_with("primary-1.1.1.hex, image 1 of 3, 8.0 KiB: written in "))
+    EXPECT_TRUE(
+        images.starts_with("primary-1.1.1.hex, image 1 of 3, 8.0 KiB, verifying each "
+                           "block: written and verified in "))
         << run.err;
-    EXPECT_NE(images.find("\ncis-3842.hex, image 3 of 3, 60 bytes: written in "),
+    EXPECT_NE(images.find("\ncis-3842.hex, image 3 of 3, 60 bytes, verifying each block: "
+                          "written and verified in "),
               std::string::npos);
 
     // The next run finds the new firmware, the new PDA and the CIS on the card.
@@ -227,12 +230,46 @@ TEST(CliUpdate, ProgressBarOnATerminal) {
                                Terminals{false, false, true});
     EXPECT_EQ(run.exitCode, 0);
     // Drawn in place: each state starts with a carriage return and a line erase.
-    EXPECT_EQ(run.err.rfind("\r\x1b[Kstation-1.8.0.hex, image 1 of 1, 24.0 KiB", 0), 0u) << run.err;
+    EXPECT_EQ(
+        run.err.rfind("\r\x1b[Kstation-1.8.0.hex, image 1 of 1, 24.0 KiB, verifying each block", 0),
+        0u)
+        << run.err;
     EXPECT_NE(run.err.find("[..............................] 0%"), std::string::npos);
     const std::string last =
-        "\r\x1b[Kstation-1.8.0.hex, image 1 of 1, 24.0 KiB [##############################] "
-        "100%: written in ";
+        "\r\x1b[Kstation-1.8.0.hex, image 1 of 1, 24.0 KiB, verifying each block "
+        "[##############################] 100%: written and verified in ";
     EXPECT_NE(run.err.find(last), std::string::npos) << run.err;
+
+    // --no-verify writes without reading back, and the progress says nothing of verifying.
+    const auto unverified =
+        bench.run(updateArgs({"--yes", "--no-verify"}, {sample("station-1.8.0.hex")}), {}, {},
+                  Terminals{false, false, true});
+    EXPECT_EQ(unverified.exitCode, 0);
+    EXPECT_NE(unverified.err.find("24.0 KiB [##############################] 100%: written in "),
+              std::string::npos)
+        << unverified.err;
+}
+
+TEST(CliUpdate, ABlockTheCardStoredWronglyFailsTheUpdate) {
+    sim::BenchConfig config = testing::fastDefaultBench();
+    config.adapters[0].card->faults.silentWrites = {0x7E0100};
+    CliBench bench(config);
+    const auto run = bench.run(updateArgs({"--yes"}, {sample("station-1.8.0.hex")}));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.out.find("Programming error.: Error programming block at 0x7E0000 of "
+                           "\"station-1.8.0.hex\".\n\nGoing on leaves that block unwritten and "
+                           "the image incomplete. Continue anyway?\n(no: "
+                           "--yes does not go on after a failure; --force does)\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("quillon: Update failed while writing to card!\n\nNot completely "
+                           "written: \"" +
+                           sample("station-1.8.0.hex") + "\"."),
+              std::string::npos)
+        << run.out;
+    // Unverified, the card's wrong byte passes for a success.
+    EXPECT_EQ(
+        bench.run(updateArgs({"--yes", "--no-verify"}, {sample("station-1.8.0.hex")})).exitCode, 0);
 }
 
 }  // namespace

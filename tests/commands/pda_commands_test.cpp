@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "command_bench.h"
+#include "commands/pda_backup.h"
 #include "commands/pda_settings_dialog.h"
 #include "pda/pda_file.h"
 #include "temp_dir.h"
@@ -199,14 +202,51 @@ TEST_F(PdaCommands, ClearCancelledSendsNothing) {
     EXPECT_EQ(host.refreshes, 1);
 }
 
-TEST_F(PdaCommands, ClearWithAFailedWriteKeepsThePdaAsRead) {
+TEST_F(PdaCommands, ClearWithAFailedWriteSaysSoAndKeepsThePdaAsRead) {
     card().faults().writes.push_back({session.pdaAddress(), sim::kStatusFailure});
     clearPda(host, session, pda, options, ui);
-    EXPECT_EQ(ui.boxes.size(), 1u);
+    ASSERT_EQ(ui.boxes.size(), 2u);
+    EXPECT_EQ(ui.boxes[1].text,
+              "PDA Clear Failed. The card did not take the write: its PDA may be as it was or "
+              "damaged.\n\nCheck it (\"Display current PDA\", quillon-cli pda show); a copy kept "
+              "before the clear can be written back (quillon-cli pda restore).");
+    EXPECT_EQ(ui.boxes[1].icon, ui::Icon::Error);
     EXPECT_FALSE(pda.isEmpty());
     EXPECT_EQ(host.pdaSerialText(), "SIM0001");
     EXPECT_TRUE(requestsOf(card::OID_PRIV_FINISH).empty());
     expectAdapterReleased();
+}
+
+TEST_F(PdaCommands, APdaTheCardDidNotLoadIsNoSuccess) {
+    testing::TempDir dir;
+    const std::string copy = dir.write("copy.pda", formatPdaFile(cardPda()));
+    for (const std::string command : {"modify", "clear", "restore"}) {
+        SCOPED_TRACE(command);
+        ASSERT_TRUE(host.select(0));
+        card().faults().requests = {
+            sim::RequestFault::every(card::OID_PRIV_FINISH, sim::kStatusFailure)};
+        ui.boxes.clear();
+        ui.cardWrites.clear();
+        ui.pdaSettingsScript = play({{"00-11-22-33-44-55", std::nullopt, std::nullopt, true}});
+        if (command == "modify") {
+            modifyPda(host, session, pda, options, ui);
+        } else if (command == "clear") {
+            clearPda(host, session, pda, options, ui);
+        } else {
+            restorePda(host, session, pda, options, copy, ui);
+        }
+        ASSERT_FALSE(ui.boxes.empty());
+        EXPECT_EQ(ui.boxes.back().text,
+                  "PDA Update Failed. The new PDA was written to the card's flash, but the card "
+                  "did not load it and still runs its old PDA.\n\nPower-cycle the card (remove "
+                  "and insert it, or turn the computer off and on), then check its PDA "
+                  "(\"Display current PDA\", quillon-cli pda show) before updating it.");
+        EXPECT_EQ(ui.boxes.back().icon, ui::Icon::Error);
+        // Interrupts wait while the PDA is written and loaded.
+        EXPECT_EQ(ui.cardWrites, (std::vector<bool>{true, false}));
+        expectAdapterReleased();
+        card().faults().requests.clear();
+    }
 }
 
 TEST_F(PdaCommands, ClearAfterAFailedDriverCheckWritesNothingAndReleasesTheAdapter) {
@@ -414,6 +454,28 @@ TEST_F(PdaSafety, EveryWriteOfThePdaKeepsACopyOfItAsRead) {
                       "\". You MUST reload station code for changes to take effect.");
         expectAdapterReleased();
     }
+}
+
+TEST_F(PdaSafety, TemporaryFilesLeftInTheBackupFolderAreSwept) {
+    namespace fs = std::filesystem;
+    const fs::path folder = options.pdaBackupFolder;
+    fs::create_directories(folder);
+    const auto leave = [&](const std::string& name, std::chrono::minutes age) {
+        std::ofstream(folder / name) << "half a copy";
+        fs::last_write_time(folder / name, fs::file_time_type::clock::now() - age);
+    };
+    // A killed run's leftover, one being written by another program now, and a file of the
+    // person's.
+    leave("SIM_00-02-B3-12-34-56_20260101T000000Z.pda.tmp-a1B2c3", std::chrono::minutes(60));
+    leave("SIM_00-02-B3-12-34-56_20260101T000001Z.pda.tmp-d4E5f6", std::chrono::minutes(0));
+    leave("notes.pda.tmp-kept", std::chrono::minutes(60));
+
+    ASSERT_TRUE(backUpPda(cardPda(), options.pdaBackupFolder, ui));
+
+    EXPECT_FALSE(fs::exists(folder / "SIM_00-02-B3-12-34-56_20260101T000000Z.pda.tmp-a1B2c3"));
+    EXPECT_TRUE(fs::exists(folder / "SIM_00-02-B3-12-34-56_20260101T000001Z.pda.tmp-d4E5f6"));
+    EXPECT_TRUE(fs::exists(folder / "notes.pda.tmp-kept"));
+    EXPECT_EQ(backups().size(), 3u);  // the two kept and the new copy
 }
 
 TEST_F(PdaSafety, APdaThatWasNotReadIsNotChanged) {

@@ -243,8 +243,9 @@ class MainWindowTest : public QObject {
         QVERIFY2(question.contains(QStringLiteral("\"station-1.8.0.hex\"")) &&
                      question.contains(QStringLiteral("0x7E")),
                  qPrintable(question));
-        QVERIFY2(ending.contains(QStringLiteral("station-1.8.0.hex: FAILED")) &&
-                     ending.contains(QStringLiteral("firmware is now incomplete")),
+        QVERIFY2(ending.contains(QStringLiteral("Not completely written")) &&
+                     ending.contains(QStringLiteral("station-1.8.0.hex")) &&
+                     ending.contains(QStringLiteral("firmware is incomplete")),
                  qPrintable(ending));
         QCOMPARE(gui.control<QLabel>(1013)->text(), QStringLiteral("Update FAILED"));
     }

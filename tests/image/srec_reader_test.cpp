@@ -188,9 +188,10 @@ TEST(SrecReader, AFileOfMoreThan32001LinesIsRefusedNotCut) {
         info.readSrecText(lines({kEnd}) + text.substr(1) + lines({data}), &image, nullptr, ui),
         32002);
 
-    // Blank lines alone never wrap the count.
+    // Blank lines lose nothing wherever they stand, and never wrap the count.
     std::string blank(70000, '\n');
-    EXPECT_EQ(info.readSrecText(blank, nullptr, nullptr, ui), 0);
+    EXPECT_EQ(info.readSrecText(blank, nullptr, nullptr, ui), 0xFFFF);
+    EXPECT_EQ(info.readSrecText(lines({data, kEnd}) + blank, &image, nullptr, ui), 0xFFFF);
 }
 
 TEST(SrecReader, AnOverLongLineIsRefusedByItsFirstPiece) {
@@ -379,8 +380,9 @@ TEST(SrecReader, AMissingFileIsLogged) {
     EXPECT_EQ(info.readFile(dir.file("absent.hex"), &image, nullptr, ui), 0);
     EXPECT_EQ(log.text(), "File not found. ");
     log.clear();
+    // A folder (as a FIFO or a device) is not opened at all.
     EXPECT_EQ(info.readFile(dir.path().string(), &image, nullptr, ui), 0);
-    EXPECT_EQ(log.text(), "Error: Line 1: File could not be read.\n");
+    EXPECT_EQ(log.text(), "Not a regular file.\n");
 }
 
 }  // namespace

@@ -2,10 +2,15 @@
 // found again after reopening or after a killed run, and the bench tools.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
 #include <filesystem>
+#include <sstream>
 
 #include "bench_client.h"
 #include "sim/bench_json.h"
+#include "sim/bench_lock.h"
 #include "sim/bench_tools.h"
 #include "sim/identity_block.h"
 #include "sim/simulated_bench.h"
@@ -144,6 +149,111 @@ TEST(BenchFolder, AKilledRunLeavesTheBlocksWrittenSoFar) {
     EXPECT_EQ(bench->card(0).readFlash(0x7E1000, 2042), pattern(2042, 1));
 }
 
+// A journal of three flash writes of 100 bytes each: records at bytes 8, 125 and 242 (a header
+// of 9 bytes, the address, the data and a CRC of 4), ending at byte 359.
+std::string journalOfThreeWrites(const std::string& dir) {
+    auto bench = openBench(dir);
+    EXPECT_TRUE(bench);
+    for (std::uint8_t i = 1; i <= 3; ++i) {
+        bench->card(0).writeFlash(0x1000u * i, pattern(100, i));
+    }
+    bench.reset();
+    return readWholeFile(dir + "/card-0.state");
+}
+
+TEST(BenchFolder, ADamagedJournalIsRefusedAsItIsAndCutOnlyOnRequest) {
+    const struct {
+        const char* where;
+        std::size_t flipped;
+        std::size_t record;
+    } cases[] = {
+        {"kind", 125, 125},
+        {"length", 129, 125},
+        {"header check", 131, 125},
+        {"data", 150, 125},
+        {"record check", 238, 125},
+        {"last record's length", 243, 242},
+        {"last record's data", 300, 242},
+        {"last record's check", 358, 242},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.where);
+        TempDir temp;
+        const std::string dir = temp.file("bench");
+        const std::string state = dir + "/card-0.state";
+        std::string damaged = journalOfThreeWrites(dir);
+        ASSERT_EQ(damaged.size(), 359u);
+        damaged[c.flipped] = static_cast<char>(damaged[c.flipped] ^ 0x10);
+        temp.write("bench/card-0.state", damaged);
+
+        std::string error;
+        EXPECT_FALSE(SimulatedBench::open(dir, noLatency(), error));
+        const std::string at = std::to_string(c.record);
+        EXPECT_EQ(error, state + ": damaged at byte " + at +
+                             " (a saved change there fails its check); the file was left as it "
+                             "is. \"quillon-cli bench repair\" keeps the changes saved before "
+                             "byte " +
+                             at + " (the card as it was then) and drops the rest");
+        EXPECT_EQ(readWholeFile(state), damaged);
+
+        std::vector<std::string> repaired;
+        ASSERT_TRUE(repairBench(dir, repaired, error)) << error;
+        EXPECT_EQ(repaired,
+                  std::vector<std::string>{"card-0.state: damaged at byte " + at + "; cut there (" +
+                                           std::to_string(359 - c.record) +
+                                           " bytes dropped), the whole file kept as "
+                                           "card-0.state.damaged"});
+        EXPECT_EQ(readWholeFile(state + ".damaged"), damaged);
+        EXPECT_EQ(readWholeFile(state), damaged.substr(0, c.record));
+        auto bench = openBench(dir);
+        ASSERT_TRUE(bench);
+        EXPECT_EQ(bench->card(0).readFlash(0x1000, 100), pattern(100, 1));
+        EXPECT_EQ(bench->card(0).readFlash(0x3000, 100), std::vector<std::uint8_t>(100, 0xFF));
+        repaired.clear();
+        ASSERT_TRUE(repairBench(dir, repaired, error)) << error;
+        EXPECT_TRUE(repaired.empty());
+    }
+}
+
+// The CRC-32 the journal's records carry.
+std::uint32_t crc32(const std::string& bytes) {
+    std::uint32_t crc = 0xFFFFFFFF;
+    for (const char c : bytes) {
+        crc ^= static_cast<std::uint8_t>(c);
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc & 1) != 0 ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+        }
+    }
+    return ~crc;
+}
+
+std::string littleEndian(std::uint32_t value) {
+    std::string out;
+    for (int i = 0; i < 4; ++i) {
+        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    }
+    return out;
+}
+
+TEST(BenchFolder, JournalsOfTheFirstFormAreReadAndRewrittenInTheSecond) {
+    TempDir temp;
+    fs::create_directory(temp.file("bench"));
+    temp.write("bench/bench.json", benchToJson(defaultBenchConfig()));
+    // The first form: a flash write of 3 bytes at 0x100, with no check on its header; then
+    // half of another.
+    std::string record = std::string(1, '\x01') + littleEndian(7) + littleEndian(0x100) + "abc";
+    record += littleEndian(crc32(record));
+    temp.write("bench/card-0.state", "QSIMCRD1" + record + record.substr(0, 10));
+
+    for (int open = 0; open < 2; ++open) {
+        auto bench = openBench(temp.file("bench"));
+        ASSERT_TRUE(bench);
+        const std::vector<std::uint8_t> abc{'a', 'b', 'c'};
+        EXPECT_EQ(bench->card(0).readFlash(0x100, 3), abc);
+        EXPECT_EQ(readWholeFile(temp.file("bench/card-0.state")).substr(0, 8), "QSIMCRD2");
+    }
+}
+
 TEST(BenchFolder, AStateFileCutOffInItsMagicCountsAsEmpty) {
     TempDir temp;
     fs::create_directory(temp.file("bench"));
@@ -195,6 +305,45 @@ TEST(BenchFolder, BadFilesAreRefusedByName) {
     std::string error;
     EXPECT_FALSE(SimulatedBench::open(temp.file("file"), noLatency(), error));
     EXPECT_EQ(error, temp.file("file") + ": cannot create the bench folder");
+}
+
+TEST(BenchFolder, LinksInPlaceOfTheBenchsFilesAreNotFollowed) {
+    TempDir temp;
+    const std::string dir = temp.file("bench");
+    ASSERT_TRUE(openBench(dir));
+    // A lock file that is a link: its target is neither truncated nor written.
+    const std::string precious = temp.write("precious", "the person's own file");
+    fs::remove(dir + "/bench.lock");
+    fs::create_symlink(precious, dir + "/bench.lock");
+    BenchLock lock;
+    std::ostringstream err;
+    EXPECT_FALSE(lock.acquire(dir, std::chrono::milliseconds(0), err, "test"));
+    EXPECT_EQ(err.str(), "test: " + dir +
+                             "/bench.lock: cannot open the bench's lock file: it is a symbolic "
+                             "link; remove it, the next run makes a new one\n");
+    EXPECT_EQ(readWholeFile(precious), "the person's own file");
+    // Nor a FIFO.
+    fs::remove(dir + "/bench.lock");
+    ASSERT_EQ(::mkfifo((dir + "/bench.lock").c_str(), 0600), 0);
+    err.str("");
+    EXPECT_FALSE(lock.acquire(dir, std::chrono::milliseconds(0), err, "test"));
+    EXPECT_NE(err.str().find("it is not a plain file"), std::string::npos) << err.str();
+
+    // A bench.json link that leads nowhere or round in a loop stands for a bench that is not
+    // the default one: refused, and left as it is.
+    const std::string benchJson = dir + "/bench.json";
+    for (const std::string& target : {temp.file("gone.json"), benchJson}) {
+        fs::remove(benchJson);
+        fs::create_symlink(target, benchJson);
+        std::string error;
+        EXPECT_FALSE(SimulatedBench::open(dir, noLatency(), error));
+        EXPECT_EQ(error, benchJson + ": cannot be read (a symbolic link to " +
+                             (target == benchJson ? "a link in a loop" : "nothing") + ")");
+        EXPECT_TRUE(fs::is_symlink(fs::symlink_status(benchJson)));
+        EXPECT_FALSE(initBench(dir, error));
+        EXPECT_EQ(error, benchJson + ": already exists");
+        EXPECT_TRUE(fs::is_symlink(fs::symlink_status(benchJson)));
+    }
 }
 
 TEST(BenchFolder, TemporaryFilesOfKilledRunsAreRemovedAtTheNextStart) {
@@ -314,6 +463,7 @@ TEST(BenchTools, DescribesFaultsAndCardsOfOtherChipsets) {
                             RequestFault::range(0xFF010199, 3, 4, 0xC0000002)};
     card.faults.flakyReads = FlakyReads{3, 5, 6, 0};
     card.faults.writes = {WriteFault{0x7E0000, 0xC0000001}};
+    card.faults.silentWrites = {0x7E0100};
     card.faults.unreadableRids = {0xFD02};
     card.ramPdaWords = std::vector<std::uint16_t>{3, 1, 0, 0};
     config.adapters[0].deviceKeys[0].instances[0].csConfigFlags = 1;
@@ -341,6 +491,7 @@ TEST(BenchTools, DescribesFaultsAndCardsOfOtherChipsets) {
         "    every 3rd aux read returns corrupted data\n"
         "    aux reads 5 to 6 return corrupted data\n"
         "    aux writes over 0x007E0000 fail with 0xC0000001\n"
+        "    aux writes over 0x007E0100 succeed but store that byte inverted\n"
         "    RID 0xFD02 is unreadable\n",
         "Adapter 1: subkey \"0001\"",
         "  Card: another chipset (opens, refuses the private requests)\n"

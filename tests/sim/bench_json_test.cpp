@@ -34,6 +34,7 @@ BenchConfig everyFeature() {
                             RequestFault::range(kOidAuxWrite, 3, 9, 0xC0010015)};
     card.faults.flakyReads = FlakyReads{4, 2, 3, 0};
     card.faults.writes = {WriteFault{0x7E0000, 0xC0000002}};
+    card.faults.silentWrites = {0x7E0100};
     card.faults.unreadableRids = {0xFD02, 0xFFFF};
     AdapterConfig other;
     other.subkey = "0001";

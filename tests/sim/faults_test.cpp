@@ -105,6 +105,19 @@ TEST(Faults, AWriteTouchingTheAddressFailsAndWritesNothing) {
     EXPECT_EQ(bench.card(0).readFlash(0x7E0800, 16), pattern(16, 1));
 }
 
+TEST(Faults, ASilentWriteSucceedsButStoresTheByteInverted) {
+    SimulatedBench bench(defaultBenchConfig());
+    bench.card(0).faults().silentWrites.push_back(0x7E0810);
+    BenchClient client(bench);
+    client.prepareWrites();
+    EXPECT_EQ(client.auxWrite(0x7E0808, pattern(16, 2)), kStatusSuccess);
+    std::vector<std::uint8_t> stored = pattern(16, 2);
+    stored[8] = static_cast<std::uint8_t>(~stored[8]);
+    EXPECT_EQ(bench.card(0).readFlash(0x7E0808, 16), stored);
+    EXPECT_EQ(client.auxWrite(0x7E0811, pattern(16, 1)), kStatusSuccess);  // starts after
+    EXPECT_EQ(bench.card(0).readFlash(0x7E0811, 16), pattern(16, 1));
+}
+
 TEST(Faults, DriverAndCardFaults) {
     SimulatedBench bench(defaultBenchConfig());
     SimulatedCard& card = bench.card(0);

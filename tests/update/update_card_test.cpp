@@ -18,11 +18,14 @@ constexpr std::uint32_t kPrimaryBase = 0x7F1800;
 
 // What a successful update sends after the report: the probe, each image's blocks after the
 // protocols were blocked, then the probe, the unblocking and the reset.
+// Each block is written and read back.
 std::vector<std::string> successfulRun(const std::vector<std::size_t>& blocksPerImage) {
     std::vector<std::string> out{"probe"};
     for (std::size_t blocks : blocksPerImage) {
         out.push_back("block");
-        out.insert(out.end(), blocks, "write");
+        for (std::size_t i = 0; i < blocks; ++i) {
+            out.insert(out.end(), {"write", "read"});
+        }
     }
     out.insert(out.end(), {"probe", "unblock", "finish"});
     return out;

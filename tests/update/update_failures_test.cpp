@@ -6,11 +6,14 @@
 #include "firmware_builder.h"
 #include "pda/pda_file.h"
 #include "pda/set_point.h"
-#include "update/failure_summary.h"
 #include "update_rig.h"
 
 namespace quillon::testing {
 namespace {
+
+const std::string kWhatToDo =
+    "Run the update again before removing the card. If the card does not answer, power-cycle it "
+    "(remove and insert it, or turn the computer off and on) and run the update again.";
 
 constexpr std::uint32_t kStationBase = 0x7E0000;
 constexpr std::uint32_t kPrimaryBase = 0x7F1800;
@@ -220,42 +223,6 @@ TEST(UpdateRefused, SetPointValuesThatCannotBeDerived) {
             sourceFile(station) + "Version information: Station: 1.8.0\n" + kFilesOk);
 }
 
-TEST(UpdateWriting, ARamImageAfterAProgrammedImageEndsInFailureWithoutThePda) {
-    UpdateRig rig;
-    rig.add("mac-serial.pda");
-    const std::string primary = rig.add("primary-1.1.1.hex");
-    rig.list.addFile(rig.write("station-ram.hex", stationFile(1, 2, 0x7E0000)), rig.ui);
-    const auto pdaBefore = rig.bench.card(0).pdaWords(true);
-    image::MemoryImage expectedPrimary;
-    pda::PdaImage merged = rig.cardPda();
-    ASSERT_TRUE(pda::loadPdaFile(merged, rig.dir.file("mac-serial.pda"), rig.ui));
-    pda::deriveSetPointAndIntegrator(merged);
-    loadPlugged(primary, merged, expectedPrimary);
-
-    rig.run();
-
-    ASSERT_EQ(rig.ui.reports.size(), 1u);
-    ASSERT_TRUE(rig.ui.reports[0].acceptShown);
-    EXPECT_EQ(rig.ui.texts(),
-              (std::vector<std::string>{
-                  "Sorry, RAM downloads are not supported.",
-                  update::failedUpdateText({"primary-1.1.1.hex", "station-ram.hex"}, 1, true)}));
-    EXPECT_EQ(rig.ui.boxes[0].caption, "Cannot Continue");
-    EXPECT_EQ(rig.ui.boxes[0].icon, ui::Icon::Error);
-    EXPECT_EQ(rig.ui.boxes[1].caption, std::nullopt);
-    EXPECT_EQ(rig.ui.boxes[1].owner, ui::Owner::MainWindow);
-    // The primary image stays programmed; the card is neither unblocked nor reset.
-    std::vector<std::string> steps{"probe", "block"};
-    steps.insert(steps.end(), expectedPrimary.countBlocks(2042, 0x10000), "write");
-    EXPECT_EQ(rig.stepsAfterReport(), steps);
-    expectFlashHolds(rig.bench, expectedPrimary);
-    // The merged PDA was not written.
-    EXPECT_EQ(rig.bench.card(0).pdaWords(true), pdaBefore);
-    EXPECT_EQ(rig.host.statusText, "Update Successful!");
-    EXPECT_EQ(rig.ui.progressWindows.size(), 1u);
-    EXPECT_TRUE(rig.adapterClosed());
-}
-
 TEST(UpdateWriting, AFailedBlockFailsTheImageWhateverTheAnswer) {
     for (const ui::Answer answer : {ui::Answer::Yes, ui::Answer::No}) {
         SCOPED_TRACE(answer == ui::Answer::Yes ? "Yes" : "No");
@@ -264,7 +231,7 @@ TEST(UpdateWriting, AFailedBlockFailsTheImageWhateverTheAnswer) {
         config.adapters[0].card->faults.writes = {sim::WriteFault{kPrimaryBase + 2042 + 10}};
         UpdateRig rig(config);
         const std::string primary = rig.add("primary-1.1.1.hex");
-        rig.add("station-1.8.0.hex");
+        const std::string station = rig.add("station-1.8.0.hex");
         image::MemoryImage expected;
         loadPlugged(primary, rig.cardPda(), expected);
         const std::size_t blocks = expected.countBlocks(2042, 0x10000);
@@ -277,15 +244,20 @@ TEST(UpdateWriting, AFailedBlockFailsTheImageWhateverTheAnswer) {
         EXPECT_EQ(rig.ui.texts(),
                   (std::vector<std::string>{
                       card::blockErrorQuestion(kPrimaryBase + 2042, "primary-1.1.1.hex"),
-                      "Update failed while writing to card!\n\nprimary-1.1.1.hex: FAILED\n"
-                      "station-1.8.0.hex: not started\n\nThe card's firmware is now incomplete. "
-                      "Run the update again before removing or power-cycling the card."}));
-        EXPECT_EQ(rig.ui.boxes[0].question, ui::Question::AfterFailure);
+                      "Update failed while writing to card!\n\nNot completely written: \"" +
+                          primary + "\".\nNot started: \"" + station +
+                          "\".\nThe card's firmware is incomplete and the card was not reset.\n\n" +
+                          kWhatToDo}));
         EXPECT_EQ(rig.host.statusText, "Update FAILED");
         std::vector<std::string> steps{"probe", "block"};
         // Yes goes on with the rest of the image; No stops at the failed block. The station
-        // image is not attempted either way.
-        steps.insert(steps.end(), answer == ui::Answer::Yes ? blocks : 2, "write");
+        // image is not attempted either way. Each block written is read back.
+        for (std::size_t i = 0; i < (answer == ui::Answer::Yes ? blocks : 2); ++i) {
+            steps.push_back("write");
+            if (i != 1) {
+                steps.push_back("read");
+            }
+        }
         EXPECT_EQ(rig.stepsAfterReport(), steps);
         const auto lastBlock = rig.bench.card(0).readFlash(kPrimaryBase + 2 * 2042, 16);
         if (answer == ui::Answer::Yes) {
@@ -327,19 +299,62 @@ TEST(UpdateWriting, AFailedPdaWriteEndsInFailureAfterTheImages) {
     config.adapters[0].card->faults.writes = {sim::WriteFault{0x7F0000}};
     UpdateRig rig(config);
     rig.add("mac-serial.pda");
-    rig.add("station-1.8.0.hex");
+    const std::string station = rig.add("station-1.8.0.hex");
 
     rig.run();
 
     EXPECT_EQ(rig.ui.texts(),
-              (std::vector<std::string>{"PDA Update FAILED",
-                                        update::failedUpdateText({"station-1.8.0.hex"}, 1, true)}));
+              (std::vector<std::string>{
+                  "PDA Update FAILED",
+                  "Update failed while writing to card!\n\nWritten: \"" + station +
+                      "\".\nThe card's PDA was not written completely; a copy of the PDA as read "
+                      "was saved before the update.\n\n" +
+                      kWhatToDo}));
     EXPECT_EQ(rig.ui.boxes[0].caption, "PDA Update Complete");
     EXPECT_EQ(rig.host.statusText, "Update Successful!");
     EXPECT_EQ(rig.countOf(card::OID_PRIV_UNBLOCK_PROTOCOLS), 0u);
     EXPECT_EQ(rig.bench.card(0).readFlash(kStationBase + 0x40, 6),
               (std::vector<std::uint8_t>{0x00, 0x02, 0xB3, 0xAB, 0xCD, 0xEF}));
     EXPECT_TRUE(rig.adapterClosed());
+}
+
+}  // namespace
+}  // namespace quillon::testing
+
+namespace quillon::testing {
+namespace {
+
+TEST(UpdateWriting, ABlockTheCardStoredWronglyIsAFailedBlock) {
+    for (const bool verify : {true, false}) {
+        SCOPED_TRACE(verify);
+        sim::BenchConfig config = sim::defaultBenchConfig();
+        // The card says the block was written but keeps one byte of it inverted.
+        config.adapters[0].card->faults.silentWrites = {0x7E0100};
+        UpdateRig rig(config);
+        rig.options.verifyDownloads = verify;
+        const std::string station = rig.add("station-1.8.0.hex");
+        rig.ui.answers = {ui::Answer::No};
+
+        rig.run();
+
+        if (verify) {
+            ASSERT_EQ(rig.ui.boxes.size(), 2u);
+            EXPECT_EQ(rig.ui.boxes[0].text,
+                      card::blockErrorQuestion(0x7E0000, "station-1.8.0.hex"));
+            EXPECT_EQ(rig.ui.boxes[0].question, ui::Question::AfterFailure);
+            EXPECT_EQ(rig.ui.boxes[1].text.rfind(
+                          "Update failed while writing to card!\n\nNot completely written: \"" +
+                              station + "\".",
+                          0),
+                      0u)
+                << rig.ui.boxes[1].text;
+            EXPECT_EQ(rig.host.statusText, "Update FAILED");
+            EXPECT_EQ(rig.countOf(card::OID_PRIV_FINISH), 0u);
+        } else {
+            // Without the read-back the wrong byte goes unnoticed.
+            EXPECT_EQ(rig.ui.texts(), std::vector<std::string>{"Update Successful!   "});
+        }
+    }
 }
 
 }  // namespace

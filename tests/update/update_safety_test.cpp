@@ -59,7 +59,7 @@ TEST(UpdateSafety, APdaThatWasNotReadIsNeverWritten) {
         sim::BenchConfig config = sim::defaultBenchConfig();
         // The update's read of the PDA fails.
         config.adapters[0].card->faults.requests = {
-            sim::RequestFault::range(card::OID_PRIV_AUX_READ, 1, 3, sim::kStatusFailure)};
+            sim::RequestFault::range(card::OID_PRIV_AUX_READ, 1, 1, sim::kStatusFailure)};
         UpdateRig rig(config);
         for (const std::string& name : c.files) {
             rig.add(name);
@@ -165,6 +165,65 @@ TEST(UpdateSafety, FirmwareDataInThePdaAreaIsARedFinding) {
     }
 }
 
+TEST(UpdateSafety, FirmwareAtAnAddressThe3841TakesForItsPdaIsARedFinding) {
+    // A 3841 ignores address bits 17 and 18: its PDA at 0x3F0000 is also reached at 0x390000,
+    // 0x3B0000 and 0x3D0000.
+    struct Case {
+        std::uint32_t at;
+        const char* named;
+    };
+    const std::vector<Case> cases = {
+        {0x3F0000, "(0x003F0000-0x003F03FF). "},
+        {0x390000, "(0x003F0000-0x003F03FF), which this card also answers at 0x00390000."},
+        {0x3B0200, "(0x003F0000-0x003F03FF), which this card also answers at 0x003B0000."},
+        {0x3D03F0, "(0x003F0000-0x003F03FF), which this card also answers at 0x003D0000."},
+        {0x3D0400, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.at);
+        sim::BenchConfig config = sim::defaultBenchConfig();
+        config.adapters[0].card->macType = card::kMacType3841;
+        UpdateRig rig(config);
+        rig.list.addFile(rig.write("station.hex", stationFile(c.at, 16)), rig.ui);
+        const auto pdaBefore = rig.bench.card(0).pdaWords(true);
+        rig.ui.reportAnswers = {true};
+
+        rig.run();
+
+        ASSERT_EQ(rig.ui.reports.size(), 1u);
+        const std::string& report = rig.ui.reports[0].text;
+        EXPECT_EQ(rig.ui.reports[0].acceptShown, c.named == nullptr) << report;
+        if (c.named != nullptr) {
+            EXPECT_NE(report.find(c.named), std::string::npos) << report;
+            EXPECT_TRUE(rig.blockWrites().empty());
+        }
+        EXPECT_EQ(rig.bench.card(0).pdaWords(true), pdaBefore);
+    }
+}
+
+TEST(UpdateSafety, ARamImageIsARedFindingBeforeAnythingIsWritten) {
+    UpdateRig rig;
+    rig.add("primary-1.1.1.hex");
+    FirmwareBuilder ram;
+    ram.station(1, 9, 0)
+        .range(1, 3, 1, 2)
+        .platform(0x8003)
+        .data(kStationBase, FirmwareBuilder::filler(16, 3));
+    rig.list.addFile(rig.write("ram.hex", ram.text(0x00001000)), rig.ui);
+    rig.ui.reportAnswers = {true};
+
+    rig.run();
+
+    ASSERT_EQ(rig.ui.reports.size(), 1u);
+    EXPECT_FALSE(rig.ui.reports[0].acceptShown);
+    EXPECT_NE(rig.ui.reports[0].text.find(
+                  "{+r}Error - a RAM image (execution address 0x00001000): it runs from the "
+                  "card's RAM and cannot be written to flash. This file cannot be used.\n{+k}"),
+              std::string::npos)
+        << rig.ui.reports[0].text;
+    EXPECT_TRUE(rig.blockWrites().empty());
+}
+
 TEST(UpdateSafety, ACopyOfThePdaAsReadIsSavedBeforeTheCardIsWritten) {
     UpdateRig rig;
     rig.add("mac-serial.pda");
@@ -195,7 +254,8 @@ TEST(UpdateSafety, ACopyOfThePdaAsReadIsSavedBeforeTheCardIsWritten) {
     blocked.run();
     ASSERT_EQ(blocked.ui.boxes.size(), 2u);
     EXPECT_EQ(blocked.ui.boxes[0].caption, "PDA backup");
-    EXPECT_EQ(blocked.ui.boxes[1].text, "Update failed while writing to card!");
+    EXPECT_EQ(blocked.ui.boxes[1].text,
+              "Update failed while writing to card!\n\nNothing was written to the card.");
     EXPECT_TRUE(blocked.blockWrites().empty());
     EXPECT_EQ(blocked.bench.card(0).pdaWords(true), pdaBefore);
     EXPECT_TRUE(blocked.adapterClosed());
