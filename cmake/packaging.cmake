@@ -30,6 +30,8 @@ install(FILES samples/cis-3842.hex samples/combined-1.1.1-1.8.0.hex samples/mac-
               samples/primary-1.1.1.hex samples/set-point.pda samples/station-1.8.0.hex
         DESTINATION ${CMAKE_INSTALL_DATADIR}/quillon/samples)
 install(FILES README.md docs/json.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The bench and fault format, which the manual names.
+install(FILES src/sim/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME sim-README.md)
 
 set(CPACK_PACKAGE_NAME quillon)
 set(CPACK_PACKAGE_VENDOR "Quillon developers")

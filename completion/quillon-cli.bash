@@ -28,12 +28,20 @@ _quillon_cli()
             local -a bench=()
             local i
             for ((i = 1; i < cword; i++)); do
-                if [[ ${words[i]} == --bench ]]; then
-                    bench=(--bench "${words[i + 1]}")
-                fi
+                case ${words[i]} in
+                    --bench=*) bench=(--bench "${words[i]#--bench=}") ;;
+                    --bench)
+                        if [[ ${words[i + 1]} == = ]]; then
+                            bench=(--bench "${words[i + 2]}")
+                        else
+                            bench=(--bench "${words[i + 1]}")
+                        fi
+                        ;;
+                esac
             done
-            COMPREPLY=($(compgen -W "$("${words[0]}" "${bench[@]}" adapters 2>/dev/null |
-                cut -f1)" -- "$cur"))
+            # QUILLON_COMPLETION: the program only looks, never waits and never writes.
+            COMPREPLY=($(compgen -W "$(QUILLON_COMPLETION=1 "${words[0]}" "${bench[@]}" \
+                adapters 2>/dev/null | cut -f1)" -- "$cur"))
             return
             ;;
         --color)

@@ -126,11 +126,12 @@ void MainWindow::initialise(const std::vector<std::string>& commandLineFiles) {
     detectAdapters(true);
 }
 
-void MainWindow::onCommand(int command) {
-    routeCommand(command);
+ui::Outcome MainWindow::onCommand(int command) {
+    ui::Outcome outcome = routeCommand(command);
     // Whatever way a command took out, the adapter is never left open between commands; a
     // command that stopped after a failed driver check would otherwise keep it.
     releaseAdapter();
+    return outcome;
 }
 
 void MainWindow::onSystemCommand(int command) {

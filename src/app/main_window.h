@@ -17,6 +17,7 @@
 #include "pda/pda_image.h"
 #include "ui/command_host.h"
 #include "ui/main_window_view.h"
+#include "ui/outcome.h"
 #include "ui/user_interface.h"
 #include "update/compatibility_checks.h"
 #include "update/update_card.h"
@@ -37,8 +38,9 @@ class MainWindow : public ui::CommandHost {
     void initialise(const std::vector<std::string>& commandLineFiles);
 
     // A command identifier from a button, a menu entry or a key (see ui::Command). Whatever
-    // the command did, the adapter is closed when it returns.
-    void onCommand(int command);
+    // the command did, the adapter is closed when it returns. Returns what the command did;
+    // a command that only changes the window is done.
+    ui::Outcome onCommand(int command);
     // A command of the system menu (see ui::SystemCommand).
     void onSystemCommand(int command);
     // The person selected row `row` of the adapter list.
@@ -66,7 +68,7 @@ class MainWindow : public ui::CommandHost {
         view_.verifyDownloads = verify;
     }
     // Writes the PDA of a ".pda" file (a copy kept earlier) back to the selected card.
-    void restorePda(const std::string& path);
+    ui::Outcome restorePda(const std::string& path);
 
     // Adapter choice.
     void detectAdapters(bool autoSelect);
@@ -112,9 +114,11 @@ class MainWindow : public ui::CommandHost {
     const update::SupplierRange& primarySupplier() const { return primarySupplier_; }
     // The PDA records the last "Continue" would change (or changed), for faces that list them.
     const std::vector<update::PdaChange>& lastPdaChanges() const { return lastPdaChanges_; }
+    // What the last "Continue" did; none before the first.
+    const std::optional<update::UpdateOutcome>& lastUpdate() const { return lastUpdate_; }
 
   private:
-    void routeCommand(int command);
+    ui::Outcome routeCommand(int command);
     // The adapter list's texts: an adapter whose name another one shares is told apart by its
     // number and, once it was selected, its MAC address.
     void labelAdapters();
@@ -133,6 +137,7 @@ class MainWindow : public ui::CommandHost {
     update::UpdateFileList fileList_;
     ui::ProgrammingOptions options_;
     std::optional<update::DryRun> dryRun_;
+    std::optional<update::UpdateOutcome> lastUpdate_;
     update::SupplierRange primarySupplier_;
     std::vector<update::PdaChange> lastPdaChanges_;
     ui::MainWindowView view_;

@@ -11,11 +11,11 @@ namespace quillon::app {
 
 using namespace quillon::ui;
 
-void MainWindow::restorePda(const std::string& path) {
-    pda::restorePda(*this, session_, pda_, options_, path, ui_);
+ui::Outcome MainWindow::restorePda(const std::string& path) {
+    return pda::restorePda(*this, session_, pda_, options_, path, ui_);
 }
 
-void MainWindow::routeCommand(int command) {
+ui::Outcome MainWindow::routeCommand(int command) {
     switch (command) {
         case kCmdContinue: {
             update::UpdateContext context{
@@ -23,8 +23,8 @@ void MainWindow::routeCommand(int command) {
                 options_, primarySupplier_, ui_,  dryRun_ ? &*dryRun_ : nullptr};
             lastPdaChanges_.clear();
             context.pdaChanges = &lastPdaChanges_;
-            update::updateCard(context);
-            break;
+            lastUpdate_ = update::updateCard(context);
+            return lastUpdate_->outcome();
         }
         case kCmdAddFile:
             addFileByDialog();
@@ -38,11 +38,9 @@ void MainWindow::routeCommand(int command) {
             update::showFileInfo(fileList_, ui_);
             break;
         case kCmdExportFirmware:
-            image::exportFirmwareImage(*this, session_, ui_);
-            break;
+            return image::exportFirmwareImage(*this, session_, ui_);
         case kCmdFirmwareVersions:
-            card::showFirmwareVersions(*this, session_, ui_);
-            break;
+            return card::showFirmwareVersions(*this, session_, ui_);
         case kCmdCloseAdapter:
             closeSelectedAdapter();
             break;
@@ -58,30 +56,22 @@ void MainWindow::routeCommand(int command) {
             showAbout();
             break;
         case kCmdRidStressTest:
-            card::ridStressTest(*this, session_, ui_);
-            break;
+            return card::ridStressTest(*this, session_, ui_);
         case kCmdDisplayPda:
-            pda::displayPda(*this, session_, pda_, ui_);
-            break;
+            return pda::displayPda(*this, session_, pda_, ui_);
         case kCmdClearPda:
         case kCmdClearPdaMenu:
-            pda::clearPda(*this, session_, pda_, options_, ui_);
-            break;
+            return pda::clearPda(*this, session_, pda_, options_, ui_);
         case kCmdModifyPda:
-            pda::modifyPda(*this, session_, pda_, options_, ui_);
-            break;
+            return pda::modifyPda(*this, session_, pda_, options_, ui_);
         case kCmdSavePda:
-            pda::savePda(*this, pda_, ui_);
-            break;
+            return pda::savePda(*this, pda_, ui_);
         case kCmdShowCis:
-            card::showCis(*this, session_, ui_);
-            break;
+            return card::showCis(*this, session_, ui_);
         case kCmdMacType:
-            card::showMacType(*this, session_, ui_);
-            break;
+            return card::showMacType(*this, session_, ui_);
         case kCmdDriverVersion:
-            card::showDriverVersion(*this, session_, ui_);
-            break;
+            return card::showDriverVersion(*this, session_, ui_);
         case kCmdOk:
             // A status line the control cannot hold keeps the window open.
             if (pull()) {
@@ -94,6 +84,7 @@ void MainWindow::routeCommand(int command) {
         default:
             break;
     }
+    return ui::Outcome::success();
 }
 
 }  // namespace quillon::app

@@ -231,14 +231,22 @@ bool AdapterSession::readPermanentAddress(std::array<std::uint8_t, 6>& address) 
 }
 
 std::uint32_t AdapterSession::getDriverVersion() {
+    std::uint32_t version = 0;
+    readDriverVersion(version);
+    return version;
+}
+
+bool AdapterSession::readDriverVersion(std::uint32_t& version) {
+    version = 0;
     if (!isOpen()) {
-        return 0;
+        return false;
     }
     std::array<std::uint8_t, 4> wire{};
     if (request(kQueryInformation, OID_GEN_VENDOR_DRIVER_VERSION, wire) != kNdisStatusSuccess) {
-        return 0;
+        return false;
     }
-    return getLong(wire.data());
+    version = getLong(wire.data());
+    return true;
 }
 
 void AdapterSession::resetEvent() {

@@ -109,6 +109,8 @@ class AdapterSession {
     bool readPermanentAddress(std::array<std::uint8_t, 6>& address);
     // The driver's version, or 0 when the query fails.
     std::uint32_t getDriverVersion();
+    // The driver's version; false when the driver does not answer (a value of 0 is no answer).
+    bool readDriverVersion(std::uint32_t& version);
 
     // Before a programming run.
     void resetEvent();

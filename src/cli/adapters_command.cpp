@@ -20,8 +20,21 @@ void addAdaptersCommand(CLI::App& app, CliIo& io, GlobalOptions& global, Command
     auto* command = app.add_subcommand("adapters", "List the adapters Quillon can work with");
     addAnswerFlags(*command, global);
     command->callback([&io, &global, &result]() {
+        // Shell completion asks for the numbers while the person types: it neither waits for a
+        // bench another process uses nor leaves anything behind.
+        const bool completing = !io.env("QUILLON_COMPLETION").empty();
         sim::BenchLock lock;
-        std::unique_ptr<sim::SimulatedBench> bench = openBench(io, global, lock);
+        std::unique_ptr<sim::SimulatedBench> bench;
+        if (completing) {
+            const std::string folder = benchFolder(io, global);
+            std::string error;
+            sim::BenchOpenOptions look;
+            look.lookOnly = true;
+            look.latency = false;
+            bench = folder.empty() ? nullptr : sim::SimulatedBench::open(folder, look, error);
+        } else {
+            bench = openBench(io, global, lock);
+        }
         if (!bench) {
             result.exitCode = kExitFailure;
             return;
@@ -34,8 +47,9 @@ void addAdaptersCommand(CLI::App& app, CliIo& io, GlobalOptions& global, Command
         card::checkAccessLibrary(bench->library(), ui);
         window.detectAdapters(false);
         if (global.json) {
-            io.out << adaptersJson(window, ui);
-            result.exitCode = kExitSuccess;
+            bool listed = false;
+            io.out << adaptersJson(window, ui, listed);
+            result.exitCode = listed ? kExitSuccess : kExitFailure;
             return;
         }
         int listed = 0;

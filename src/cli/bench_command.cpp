@@ -46,34 +46,33 @@ bool switchLatencyOff(const std::string& dir, std::string& error) {
     return true;
 }
 
-int initBench(CliIo& io, GlobalOptions& global, const InitOptions& options) {
-    std::string dir = options.dir;
+// Writes the bench; false after telling the person why on standard error. dir becomes the
+// folder written.
+bool initBench(CliIo& io, GlobalOptions& global, const InitOptions& options, std::string& dir) {
+    dir = options.dir;
     if (dir.empty()) {
         dir = benchFolder(io, global);
         if (dir.empty()) {
-            return kExitFailure;
+            return false;
         }
     }
     // Replacing a bench removes its cards' state: never under a process that uses them.
     sim::BenchLock lock;
     if (!lock.acquire(dir, io.lockWait, io.err, "quillon-cli")) {
-        return kExitFailure;
+        return false;
     }
     std::string error;
     if (!sim::initBench(dir, error, options.force)) {
         io.err << "quillon-cli: " << error
                << (options.force ? "" : " (--force replaces it and starts its cards afresh)")
                << '\n';
-        return kExitFailure;
+        return false;
     }
     if (options.noLatency && !switchLatencyOff(dir, error)) {
         io.err << "quillon-cli: " << error << '\n';
-        return kExitFailure;
+        return false;
     }
-    if (!global.quiet) {
-        io.out << "Wrote the default bench to " << dir << '\n';
-    }
-    return kExitSuccess;
+    return true;
 }
 
 // Cuts the damaged card states of the bench at their damage: the person's choice, after a
@@ -122,8 +121,16 @@ void addBenchCommands(CLI::App& app, CliIo& io, GlobalOptions& global, CommandRe
     init->add_flag("--force", options->force, "Replace an existing bench; its cards start afresh");
     init->add_flag("--no-latency", options->noLatency,
                    "Let the simulated card answer at once instead of at a card's pace");
-    init->callback(
-        [&io, &global, &result, options]() { result.exitCode = initBench(io, global, *options); });
+    init->callback([&io, &global, &result, options]() {
+        std::string dir;
+        const bool written = initBench(io, global, *options, dir);
+        if (global.json) {
+            io.out << benchInitJson(dir, written);
+        } else if (written && !global.quiet) {
+            io.out << "Wrote the default bench to " << dir << '\n';
+        }
+        result.exitCode = written ? kExitSuccess : kExitFailure;
+    });
 
     auto* repair = bench->add_subcommand(
         "repair",

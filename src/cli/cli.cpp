@@ -18,9 +18,10 @@ constexpr const char* kFooter =
     "\n"
     "Exit status:\n"
     "  0  success\n"
-    "  1  a failure the program reported (a refused or cancelled update included)\n"
+    "  1  a failure the program reported, a refusal or a question answered no\n"
     "  2  a usage error: an unknown command or option, a missing or malformed argument\n"
-    "  130  an update stopped by a second interrupt while it wrote the card";
+    "  130  an update stopped by a second interrupt while it wrote the card\n"
+    "The same with --json.";
 
 // The options a token takes a value for, so that the command can be found among the words.
 bool takesValue(const std::string& token) {
@@ -69,6 +70,59 @@ std::string adapterNumberCheck(const std::string& text) {
     return {};
 }
 
+// The command line's deepest command that was named: "quillon-cli pda set --help".
+std::string helpOf(const CLI::App* top) {
+    std::string help = "quillon-cli";
+    const CLI::App* level = top;
+    for (bool deeper = true; deeper;) {
+        deeper = false;
+        for (const CLI::App* command : level->get_subcommands({})) {
+            if (command->parsed()) {
+                help += " " + command->get_name();
+                level = command;
+                deeper = true;
+                break;
+            }
+        }
+    }
+    return help + " --help";
+}
+
+// The parser's own words said as the program says things.
+std::string usageText(std::string text) {
+    struct Said {
+        std::string_view theirs;
+        std::string_view ours;
+    };
+    // "--mac: 1 required MAC missing" and its kin.
+    if (const auto at = text.find(": 1 required "); at != std::string::npos) {
+        const auto missing = text.find(" missing", at);
+        if (missing != std::string::npos) {
+            const std::string what = text.substr(at + 13, missing - at - 13);
+            return text.substr(0, at) + " needs a value (" + what + ")";
+        }
+    }
+    constexpr Said kSaid[] = {
+        {"The following argument was not expected: ", "unexpected argument: "},
+        {"The following arguments were not expected: ", "unexpected arguments: "},
+    };
+    for (const Said& said : kSaid) {
+        if (text.rfind(said.theirs, 0) == 0) {
+            return std::string(said.ours) + text.substr(said.theirs.size());
+        }
+    }
+    if (text.rfind("A subcommand is required", 0) == 0) {
+        return "a command is missing";
+    }
+    if (const auto at = text.find(" is required"); at != std::string::npos && at > 0) {
+        return text.substr(0, at) + " is missing";
+    }
+    if (text.find("At Most 1 required but received") != std::string::npos) {
+        return "give one command at a time: " + text.substr(text.rfind(' ') + 1) + " were named";
+    }
+    return text;
+}
+
 }  // namespace
 
 std::string CliIo::env(const std::string& name) const {
@@ -97,8 +151,8 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
     app.set_help_flag("--help,-h", "Print this help (COMMAND --help: the command's own)");
     app.require_subcommand(1);
     app.fallthrough();
-    app.failure_message([](const CLI::App*, const CLI::Error& e) {
-        return std::string("quillon-cli: ") + e.what() + " (quillon-cli --help tells more)\n";
+    app.failure_message([](const CLI::App* top, const CLI::Error& e) {
+        return "quillon-cli: " + usageText(e.what()) + " (" + helpOf(top) + " tells more)\n";
     });
 
     GlobalOptions global;
@@ -126,13 +180,13 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
                    "With --yes, also go on after a failure; with pda set, write a group MAC "
                    "address");
     app.add_flag("--json", global.json,
-                 "Print one JSON document instead of the text (info, versions, adapters, pda "
-                 "show, cis, mac-type, driver-version, bench show, update)");
+                 "Print one JSON document instead of the text (docs/json.md describes them)");
     app.add_flag("--no-verify", global.noVerify,
                  "Do not read back and compare each block written to the card (faster; a "
                  "block the card stored wrongly then goes unnoticed)");
     app.add_flag("--quiet,-q", global.quiet,
-                 "Print only errors, warnings and the questions to answer");
+                 "Leave out progress and remarks: print what the command was asked for, "
+                 "errors, warnings and the questions to answer");
     app.add_flag("--verbose,-v", global.verbose,
                  "Write the diagnostic log to standard error (as QUILLON_LOG=-)");
     // The flags may stand before and after the command; together they are still a contradiction.

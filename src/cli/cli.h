@@ -20,6 +20,12 @@ struct CliIo {
     bool outIsTerminal = false;
     bool errIsTerminal = false;
     std::map<std::string, std::string> environment{};
+    // The person's terminal (/dev/tty), where questions are asked when standard output goes
+    // elsewhere; none: standard error.
+    std::ostream* terminal = nullptr;
+    // The width of the terminal of standard error in columns; 0 when unknown (then COLUMNS,
+    // else 80).
+    int columns = 0;
     // How long a command waits for a card another process is using before it gives up.
     std::chrono::milliseconds lockWait{3000};
 

@@ -3,6 +3,7 @@
 // never written over, and what OUT's form cannot hold is named before it is left out.
 #include <CLI/CLI.hpp>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <ostream>
 #include <sstream>
 
@@ -12,6 +13,7 @@
 #include "cli/terminal_ui.h"
 #include "cli/window_session.h"
 #include "image/dump_reader.h"
+#include "image/file_kind.h"
 #include "image/firmware_info.h"
 #include "image/image_writer.h"
 #include "image/memory_image.h"
@@ -23,6 +25,9 @@ namespace {
 enum class Form { SRecords, Dump, Unknown };
 
 Form formOf(const std::string& path) {
+    if (image::isSRecordName(path)) {
+        return Form::SRecords;
+    }
     if (path.size() < 4) {
         return Form::Unknown;
     }
@@ -83,21 +88,35 @@ std::vector<std::string> droppedRecords(const image::FirmwareInfo& info,
     return dropped;
 }
 
-int convert(const std::string& in, const std::string& out, CliIo& io, const GlobalOptions& global) {
+// What a conversion did: the exit status, why it failed and what OUT's form left out.
+struct Conversion {
+    int exitCode = kExitSuccess;
+    std::string reason;
+    std::vector<std::string> leftOut;
+};
+
+Conversion convert(const std::string& in, const std::string& out, CliIo& io,
+                   const GlobalOptions& global) {
     std::ostream& err = io.err;
+    Conversion done;
+    const auto fail = [&err, &done](int exitCode, const std::string& path, std::string reason) {
+        err << "quillon-cli: " << path << ": " << reason << '\n';
+        done.exitCode = exitCode;
+        done.reason = path + ": " + std::move(reason);
+        return done;
+    };
     const Form inForm = formOf(in);
     const Form outForm = formOf(out);
     if (inForm == Form::Unknown) {
-        err << "quillon-cli: " << in << ": not a .hex or .dmp file\n";
-        return kExitUsage;
+        return fail(kExitUsage, in,
+                    "not an S-record file (.hex, .s19, .srec, .mot) or a .dmp file");
     }
     if (outForm == Form::Unknown) {
-        err << "quillon-cli: " << out << ": can only write .hex or .dmp files\n";
-        return kExitUsage;
+        return fail(kExitUsage, out,
+                    "can only write S-records (.hex, .s19, .srec, .mot) or .dmp files");
     }
     if (sameFile(in, out)) {
-        err << "quillon-cli: " << out << ": is the file to convert; give another output file\n";
-        return kExitUsage;
+        return fail(kExitUsage, out, "is the file to convert; give another output file");
     }
     image::MemoryImage image;
     image::FirmwareInfo info;
@@ -123,12 +142,10 @@ int convert(const std::string& in, const std::string& out, CliIo& io, const Glob
             const std::string why = whyNotAFile(in);
             reason = why.empty() ? "Not a valid text dump." : why;
         }
-        err << "quillon-cli: " << in << ": " << reason << '\n';
-        return kExitFailure;
+        return fail(kExitFailure, in, reason);
     }
     if (image.rangeCount() == 0) {
-        err << "quillon-cli: " << in << ": holds no image data\n";
-        return kExitFailure;
+        return fail(kExitFailure, in, "holds no image data");
     }
     // Replacing a file is the person's to confirm, as in a save dialog.
     ui::FileDialogRequest request;
@@ -136,12 +153,15 @@ int convert(const std::string& in, const std::string& out, CliIo& io, const Glob
     request.confirmOverwrite = true;
     TerminalOptions options = terminalOptions(io, global);
     options.dialogFile = out;
-    TerminalUserInterface asking(io, options);
+    // With --json nobody is asked and nothing but the document reaches standard output.
+    std::ostringstream kept;
+    CliIo quietIo{io.in, kept, io.err};
+    TerminalUserInterface asking(global.json ? quietIo : io, options);
     if (!asking.fileDialog(request)) {
-        err << "quillon-cli: " << out << ": not replaced\n";
-        return kExitFailure;
+        return fail(kExitFailure, out, "not replaced");
     }
     const std::vector<std::string> dropped = droppedRecords(info, plugs, image, outForm);
+    done.leftOut = dropped;
     if (!dropped.empty()) {
         err << "quillon-cli: warning: " << out << " cannot hold ";
         for (std::size_t i = 0; i < dropped.size(); ++i) {
@@ -155,10 +175,24 @@ int convert(const std::string& in, const std::string& out, CliIo& io, const Glob
             ? image::writeHexFile(out, image, plugs.count() > 0 ? &plugs : nullptr)
             : image::writeDumpFile(out, image);
     if (written == 0) {
-        err << "quillon-cli: " << out << ": cannot be written\n";
-        return kExitFailure;
+        return fail(kExitFailure, out, "cannot be written");
     }
-    return kExitSuccess;
+    return done;
+}
+
+// convert --json: what was converted, or why not, and what was left out.
+std::string conversionJson(const std::string& in, const std::string& out, const Conversion& done) {
+    nlohmann::ordered_json document = {
+        {"command", "convert"},
+        {"ok", done.exitCode == kExitSuccess},
+        {"outcome", done.exitCode == kExitSuccess ? "done" : "failed"},
+        {"reason", done.reason.empty() ? nlohmann::ordered_json(nullptr)
+                                       : nlohmann::ordered_json(done.reason)},
+        {"messages", nlohmann::ordered_json::array()},
+        {"input", in},
+        {"output", out},
+        {"leftOut", done.leftOut}};
+    return document.dump(2) + '\n';
 }
 
 }  // namespace
@@ -171,8 +205,14 @@ void addConvertCommand(CLI::App& app, CliIo& io, GlobalOptions& global, CommandR
     command->add_option("IN", *in, "Image to read (.hex or .dmp)")->required();
     command->add_option("OUT", *out, "File to write (.hex or .dmp, by its extension)")->required();
     addAnswerFlags(*command, global);
-    command->callback(
-        [&io, &global, &result, in, out]() { result.exitCode = convert(*in, *out, io, global); });
+    command->callback([&io, &global, &result, in, out]() {
+        const Conversion done = convert(*in, *out, io, global);
+        // A usage error prints no document, as with every command.
+        if (global.json && done.exitCode != kExitUsage) {
+            io.out << conversionJson(*in, *out, done);
+        }
+        result.exitCode = done.exitCode;
+    });
 }
 
 }  // namespace quillon::cli

@@ -1,5 +1,6 @@
 #include "cli/interrupts.h"
 
+#include <termios.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -57,6 +58,10 @@ InterruptHold::~InterruptHold() {
 
 int InterruptHold::count() {
     return interrupts;
+}
+
+void discardTypedInput() {
+    ::tcflush(STDIN_FILENO, TCIFLUSH);
 }
 
 }  // namespace quillon::cli

@@ -25,4 +25,7 @@ class InterruptHold {
     struct sigaction previous_[3];
 };
 
+// Throws away what was typed on the terminal of standard input and not yet read.
+void discardTypedInput();
+
 }  // namespace quillon::cli

@@ -1,11 +1,15 @@
 #include "cli/json_output.h"
 
 #include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "app/main_window.h"
 #include "base/regular_file.h"
+#include "card/adapter_discovery.h"
 #include "card/card_identity.h"
 #include "card/card_memory.h"
 #include "image/cis_tuples.h"
@@ -18,6 +22,7 @@
 #include "sim/bench_json.h"
 #include "sim/simulated_bench.h"
 #include "ui/report_text.h"
+#include "update/update_card.h"
 #include "update/update_file_list.h"
 
 namespace quillon::cli {
@@ -43,18 +48,54 @@ std::string lowerExtension(const std::string& path) {
     return extension;
 }
 
-json envelope(const std::string& command, const TerminalUserInterface* shown, bool ok) {
+json envelope(const std::string& command, const TerminalUserInterface* shown,
+              const ui::Outcome& outcome) {
     json messages = json::array();
     if (shown != nullptr) {
         for (const auto& box : shown->boxes()) {
             messages.push_back({{"caption", box.caption}, {"text", box.text}});
         }
     }
-    return {{"command", command}, {"ok", ok}, {"messages", messages}};
+    return {{"command", command},
+            {"ok", outcome.done()},
+            {"outcome", std::string(ui::endingName(outcome.ending))},
+            {"reason", outcome.reason.empty() ? json(nullptr) : json(outcome.reason)},
+            {"messages", messages}};
+}
+
+json envelope(const std::string& command, const TerminalUserInterface* shown, bool ok) {
+    return envelope(command, shown, ok ? ui::Outcome::success() : ui::Outcome::failed());
 }
 
 std::string dump(const json& document) {
     return document.dump(2) + '\n';
+}
+
+// A file that could not be read, with the reader's reason and, when it names one, the line.
+json unreadableJson(const std::string& path, const std::string& reason) {
+    json out = {{"path", path}, {"kind", "unreadable"}};
+    std::string why = reason;
+    if (why.empty()) {
+        why = whyNotAFile(path);
+    }
+    if (why.empty()) {
+        why = "Not a file this program reads.";
+    }
+    out["reason"] = why;
+    out["line"] = nullptr;
+    // "Line 12: ..." from the S-record and PDA readers, "Line 0x1a: ..." from the dump reader.
+    if (why.rfind("Line ", 0) == 0) {
+        char* end = nullptr;
+        const unsigned long line = std::strtoul(why.c_str() + 5, &end, 0);
+        if (end != why.c_str() + 5) {
+            out["line"] = line;
+        }
+    }
+    return out;
+}
+
+std::string readerWhy(const CollectingUserInterface& reader) {
+    return reader.readerReason().empty() ? reader.firstText() : reader.readerReason();
 }
 
 json identityJson(const image::ComponentIdentity& identity) {
@@ -120,10 +161,6 @@ json rangesJson(const image::MemoryImage& image) {
 }
 
 // A file that was not read, and why.
-json unreadable(const std::string& path, const std::string& reason) {
-    return {{"path", path}, {"kind", "unreadable"}, {"reason", reason}};
-}
-
 json firmwareJson(const std::string& path, bool& read) {
     image::FirmwareInfo info;
     image::MemoryImage memory;
@@ -131,7 +168,7 @@ json firmwareJson(const std::string& path, bool& read) {
     CollectingUserInterface quiet;
     read = info.readFile(path, &memory, &plugs, quiet) != 0;
     if (!read) {
-        return unreadable(path, quiet.readerReason());
+        return unreadableJson(path, readerWhy(quiet));
     }
     json compatibility = json::array();
     for (const image::ComponentRange& range : info.compatibility) {
@@ -180,7 +217,7 @@ json pdaFileJson(const std::string& path, bool& read) {
     CollectingUserInterface quiet;
     read = pda::loadPdaFile(pda, path, quiet);
     if (!read) {
-        return unreadable(path, quiet.readerReason());
+        return unreadableJson(path, readerWhy(quiet));
     }
     return {{"path", path}, {"kind", "pda"}, {"records", recordsJson(pda)}};
 }
@@ -193,10 +230,10 @@ json dumpJson(const std::string& path, bool& read) {
         // The reader names the line in hex ("ERROR reading line 1a").
         const std::string text = said.str();
         const std::string why = whyNotAFile(path);
-        return unreadable(path, !why.empty()   ? why
-                                : text.empty() ? std::string("Not a valid text dump.")
-                                               : "Line 0x" + text.substr(text.rfind(' ') + 1) +
-                                                     ": Not a dump line.");
+        return unreadableJson(path, !why.empty()   ? why
+                                    : text.empty() ? std::string("Not a valid text dump.")
+                                                   : "Line 0x" + text.substr(text.rfind(' ') + 1) +
+                                                         ": Not a dump line.");
     }
     return {{"path", path},
             {"kind", "dump"},
@@ -241,13 +278,18 @@ std::string infoJson(const std::vector<std::string>& paths, bool& allRead, std::
                  << '\n';
         }
     }
-    document["ok"] = allRead;
+    if (!allRead) {
+        document["ok"] = false;
+        document["outcome"] = std::string(ui::endingName(ui::Ending::Failed));
+        document["reason"] = "A file could not be read.";
+    }
     document["files"] = files;
     return dump(document);
 }
 
 std::string cardReportJson(const std::string& command, app::MainWindow& window,
-                           const TerminalUserInterface& shown, bool& ok) {
+                           const TerminalUserInterface& shown, ui::Outcome& outcome) {
+    bool ok = outcome.done();
     json fields = json::object();
     if (ok && command == "pda show") {
         fields["records"] = recordsJson(window.pda());
@@ -280,21 +322,39 @@ std::string cardReportJson(const std::string& command, app::MainWindow& window,
             }
         }
         window.releaseAdapter();
+        if (!ok) {
+            outcome = ui::Outcome::failed("The card could not be read again for the fields.");
+        }
     }
-    json document = envelope(command, &shown, ok);
+    json document = envelope(command, &shown, outcome);
     if (ok) {
         document.update(fields);
     }
     return dump(document);
 }
 
-std::string adaptersJson(const app::MainWindow& window, const TerminalUserInterface& shown) {
-    json document = envelope("adapters", &shown, true);
+std::string adaptersJson(const app::MainWindow& window, const TerminalUserInterface& shown,
+                         bool& listed) {
     json adapters = json::array();
     for (const ui::AdapterListRow& row : window.view().adapters) {
-        adapters.push_back({{"number", row.itemData}, {"name", row.text}});
+        // The window's placeholder row stands for no adapter.
+        if (row.text != card::kNoAdaptersDetected) {
+            adapters.push_back({{"number", row.itemData}, {"name", row.text}});
+        }
     }
+    listed = !adapters.empty();
+    json document =
+        envelope("adapters", &shown,
+                 listed ? ui::Outcome::success() : ui::Outcome::failed("No adapters detected."));
     document["adapters"] = adapters;
+    return dump(document);
+}
+
+std::string benchInitJson(const std::string& folder, bool written) {
+    json document = envelope(
+        "bench init", nullptr,
+        written ? ui::Outcome::success() : ui::Outcome::failed("The bench was not written."));
+    document["folder"] = folder.empty() ? json(nullptr) : json(folder);
     return dump(document);
 }
 
@@ -305,8 +365,9 @@ std::string benchJson(const sim::SimulatedBench& bench) {
     return dump(document);
 }
 
-std::string updateJson(const app::MainWindow& window, const TerminalUserInterface& shown, bool ok) {
-    json document = envelope("update", &shown, ok);
+std::string updateJson(const app::MainWindow& window, const TerminalUserInterface& shown,
+                       const ui::Outcome& outcome) {
+    json document = envelope("update", &shown, outcome);
     json files = json::array();
     const update::UpdateFileList& list = window.fileList();
     for (int i = 0; i < list.count(); ++i) {
@@ -348,46 +409,33 @@ std::string updateJson(const app::MainWindow& window, const TerminalUserInterfac
         changes.push_back(entry);
     }
     document["pdaChanges"] = changes;
+    const std::optional<update::UpdateOutcome>& update = window.lastUpdate();
     json report = json::array();
-    bool offered = false;
-    bool accepted = false;
-    for (const auto& shownReport : shown.reports()) {
-        if (shownReport.title != "Update Information") {
-            continue;
-        }
-        offered = shownReport.acceptShown;
-        accepted = shownReport.accepted;
+    json findings = json::array();
+    if (update) {
         // One entry per line of the report, with the colour it is drawn in.
-        std::string line;
-        std::string colour = "black";
-        for (const ui::ReportSegment& segment : ui::parseReportText(shownReport.text)) {
-            for (char c : segment.text) {
-                if (c == '\r') {
-                    continue;
-                }
-                if (c == '\n') {
-                    report.push_back({{"colour", colour}, {"text", line}});
-                    line.clear();
-                    colour = "black";
-                    continue;
-                }
-                if (line.empty() && c != ' ') {
-                    colour = segment.colourName;
-                }
-                line += c;
-            }
+        for (const ui::Finding& line : ui::reportLines(update->report)) {
+            report.push_back({{"colour", line.colour}, {"text", line.text}});
         }
-        if (!line.empty()) {
-            report.push_back({{"colour", colour}, {"text", line}});
+        for (const ui::Finding& finding : update->findings) {
+            findings.push_back({{"severity", std::string(ui::severityName(finding.severity))},
+                                {"text", finding.text}});
         }
     }
     document["report"] = report;
-    document["verdict"] = {{"filesOk", offered}, {"updateAnswered", accepted}};
+    document["findings"] = findings;
+    document["verdict"] = {{"filesOk", update && update->filesOk},
+                           {"updateAnswered", update && update->accepted}};
+    document["ending"] =
+        update ? json(std::string(update::updateEndingName(update->ending))) : json(nullptr);
+    document["imagesWritten"] = update ? update->imagesWritten : std::vector<std::string>{};
+    document["filesWritten"] = update ? update->filesWritten : std::vector<std::string>{};
     return dump(document);
 }
 
-std::string failureJson(const std::string& command, const TerminalUserInterface* shown) {
-    return dump(envelope(command, shown, false));
+std::string outcomeJson(const std::string& command, const TerminalUserInterface& shown,
+                        const ui::Outcome& outcome) {
+    return dump(envelope(command, &shown, outcome));
 }
 
 }  // namespace quillon::cli

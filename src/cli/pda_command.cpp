@@ -1,5 +1,6 @@
 // quillon-cli pda show|save|clear|set: the window's commands on the selected card's PDA.
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <memory>
 
 #include "cli/cli.h"
@@ -15,14 +16,14 @@ namespace quillon::cli {
 
 namespace {
 
-bool boxStartsWith(const TerminalUserInterface& shown, const std::string& caption,
-                   const std::string& start) {
-    for (const auto& box : shown.boxes()) {
-        if ((caption.empty() || box.caption == caption) && box.text.rfind(start, 0) == 0) {
-            return true;
-        }
+// A file to save the PDA to: a name, not a folder.
+std::string saveFileCheck(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path name = std::filesystem::path(path).filename();
+    if (name.empty() || name == "." || name == ".." || std::filesystem::is_directory(path, ec)) {
+        return path + " is a folder; give the name of the file to write";
     }
-    return false;
+    return {};
 }
 
 // A MAC address the PDA can take: six bytes in hex, with or without separators.
@@ -74,53 +75,32 @@ void addPdaCommands(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResu
     auto* show = pda->add_subcommand("show", "List the words of the card's PDA");
     addAnswerFlags(*show, global);
     show->callback([&io, &global, &result]() {
-        const auto shownPda = [](const TerminalUserInterface& shown) {
-            for (const auto& report : shown.reports()) {
-                if (report.title == "PDA:") {
-                    return true;
-                }
-            }
-            return false;
-        };
-        if (global.json) {
-            result.exitCode = runWindowCommandJson(
-                io, global, terminalOptions(io, global), {}, windowCommand(ui::kCmdDisplayPda),
-                "pda show", shownPda,
-                [](app::MainWindow& window, const TerminalUserInterface& shown, bool& ok) {
-                    return cardReportJson("pda show", window, shown, ok);
-                });
-            return;
-        }
-        TerminalUserInterface ui(io, terminalOptions(io, global));
-        result.exitCode = runWindowCommand(io, global, ui, {}, ui::kCmdDisplayPda, shownPda);
+        result.exitCode = runWindowCommand(
+            io, global, terminalOptions(io, global), {}, windowCommand(ui::kCmdDisplayPda),
+            "pda show",
+            [](app::MainWindow& window, const TerminalUserInterface& shown, ui::Outcome& outcome) {
+                return cardReportJson("pda show", window, shown, outcome);
+            });
     });
 
     auto* save = pda->add_subcommand("save", "Save the card's PDA to a .pda file");
     auto file = std::make_shared<std::string>();
     save->add_option("FILE", *file, "File to write (.pda added when it has no extension)")
-        ->required();
+        ->required()
+        ->check(CLI::Validator(saveFileCheck, "", "file"));
     addAnswerFlags(*save, global);
     save->callback([&io, &global, &result, file]() {
         TerminalOptions options = terminalOptions(io, global);
         options.dialogFile = *file;
-        TerminalUserInterface ui(io, options);
-        result.exitCode = runWindowCommand(io, global, ui, {}, ui::kCmdSavePda,
-                                           [](const TerminalUserInterface& shown) {
-                                               // Saving says nothing when it succeeds: a file was
-                                               // chosen and no box followed.
-                                               const auto before = shown.boxesBeforeFileChosen();
-                                               return before && *before == shown.boxes().size();
-                                           });
+        result.exitCode =
+            runWindowCommand(io, global, options, {}, windowCommand(ui::kCmdSavePda), "pda save");
     });
 
     auto* clear = pda->add_subcommand("clear", "Clear the card's PDA completely");
     addAnswerFlags(*clear, global);
     clear->callback([&io, &global, &result]() {
-        TerminalUserInterface ui(io, terminalOptions(io, global));
-        result.exitCode = runWindowCommand(io, global, ui, {}, ui::kCmdClearPda,
-                                           [](const TerminalUserInterface& shown) {
-                                               return boxStartsWith(shown, "", "PDA cleared.");
-                                           });
+        result.exitCode = runWindowCommand(io, global, terminalOptions(io, global), {},
+                                           windowCommand(ui::kCmdClearPda), "pda clear");
     });
 
     auto* restore = pda->add_subcommand(
@@ -134,13 +114,10 @@ void addPdaCommands(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResu
             result.exitCode = kExitFailure;
             return;
         }
-        TerminalUserInterface ui(io, terminalOptions(io, global));
-        const bool ran = runOnMainWindow(
-            io, global, ui, {},
-            [&restoreFile](app::MainWindow& window) { window.restorePda(*restoreFile); });
-        result.exitCode = ran && boxStartsWith(ui, "PDA Update", "PDA restored from")
-                              ? kExitSuccess
-                              : kExitFailure;
+        result.exitCode = runWindowCommand(
+            io, global, terminalOptions(io, global), {},
+            [restoreFile](app::MainWindow& window) { return window.restorePda(*restoreFile); },
+            "pda restore");
     });
 
     auto* set = pda->add_subcommand(
@@ -176,11 +153,8 @@ void addPdaCommands(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResu
         }
         TerminalOptions options = terminalOptions(io, global);
         options.pdaSettings = *settings;
-        TerminalUserInterface ui(io, options);
-        result.exitCode = runWindowCommand(
-            io, global, ui, {}, ui::kCmdModifyPda, [](const TerminalUserInterface& shown) {
-                return boxStartsWith(shown, "PDA Update", "PDA Update Successful!");
-            });
+        result.exitCode =
+            runWindowCommand(io, global, options, {}, windowCommand(ui::kCmdModifyPda), "pda set");
     });
 }
 

@@ -46,8 +46,13 @@ void ProgressLine::breakLine() {
     }
 }
 
-TerminalProgressWindow::TerminalProgressWindow(std::ostream& err, bool terminal, ProgressLine& line)
-    : err_(err), terminal_(terminal), line_(line) {
+TerminalProgressWindow::TerminalProgressWindow(std::ostream& err, bool terminal, ProgressLine& line,
+                                               int columns, bool dumb)
+    : err_(err),
+      terminal_(terminal),
+      line_(line),
+      columns_(columns > 0 ? columns : 80),
+      dumb_(dumb) {
     line_.addWindow(1);
 }
 
@@ -95,6 +100,43 @@ std::string TerminalProgressWindow::barText(int low, int high, int position, int
     return text;
 }
 
+std::string TerminalProgressWindow::fitLine(const std::string& subject, int low, int high,
+                                            int position, const std::string& tail, bool withBar,
+                                            bool tailKept, int columns) {
+    // One column stays free: a line that fills the last one wraps on many terminals.
+    const std::size_t room = static_cast<std::size_t>(std::max(columns - 1, 20));
+    if (!withBar) {
+        return subject.substr(0, room);
+    }
+    // The bar shrinks to 10 cells first; then a rate goes, and at last the subject is cut.
+    const std::string kept = tailKept ? tail : std::string();
+    for (int width = kBarWidth; width >= 10; --width) {
+        const std::string line = subject + ' ' + barText(low, high, position, width) + tail;
+        if (line.size() <= room) {
+            return line;
+        }
+    }
+    const std::string bar = barText(low, high, position, 10);
+    const std::size_t fixed = bar.size() + 1 + kept.size();
+    if (fixed + 1 <= room) {
+        return subject.substr(0, std::min(subject.size(), room - fixed)) + ' ' + bar + kept;
+    }
+    return (bar + kept).substr(0, room);
+}
+
+void TerminalProgressWindow::redraw(const std::string& text) {
+    if (dumb_) {
+        // No escape sequences: blanks cover what a longer earlier line left.
+        err_ << '\r' << text;
+        if (drawnLength_ > text.size()) {
+            err_ << std::string(drawnLength_ - text.size(), ' ') << '\r' << text;
+        }
+    } else {
+        err_ << "\r\x1b[K" << text;
+    }
+    drawnLength_ = text.size();
+}
+
 void TerminalProgressWindow::hide() {
     end();
 }
@@ -113,12 +155,15 @@ void TerminalProgressWindow::paintText(const std::string& text) {
 void TerminalProgressWindow::Bar::setRange(int low, int high) {
     window_.low_ = low;
     window_.high_ = high;
+    window_.position_ = low;
     window_.rangeSet_ = true;
     window_.draw(false);
 }
 
 void TerminalProgressWindow::Bar::setPosition(int position) {
-    window_.position_ = position;
+    // The card's programming nudges the bar to 1 and back to 0 as it starts; a bar that a
+    // person reads never runs backwards within its range.
+    window_.position_ = std::max(position, window_.position_);
     window_.draw(false);
 }
 
@@ -141,10 +186,7 @@ void TerminalProgressWindow::draw(bool force) {
     if (!force && !fresh && barPart == lastBar_ && now - lastDraw_ < kRedrawInterval) {
         return;
     }
-    err_ << "\r\x1b[K" << subject();
-    if (rangeSet_) {
-        err_ << ' ' << barPart << rateText();
-    }
+    redraw(fitLine(subject(), low_, high_, position_, rateText(), rangeSet_, false, columns_));
     err_ << std::flush;
     line_.setOpen(true);
     lastText_ = text_;
@@ -170,8 +212,7 @@ void TerminalProgressWindow::end() {
     if (terminal_) {
         if (line_.open() && !item().name.empty()) {
             // The bar's last state, then how the image ended instead of the rate.
-            err_ << "\r\x1b[K" << subject() << ' ' << barText(low_, high_, position_, kBarWidth)
-                 << ending;
+            redraw(fitLine(subject(), low_, high_, position_, ending, true, true, columns_));
             line_.breakLine();
         } else if (line_.open()) {
             draw(true);  // the last state, which throttling may have held back

@@ -48,7 +48,10 @@ class ProgressLine {
 
 class TerminalProgressWindow : public ui::ProgressWindow {
   public:
-    TerminalProgressWindow(std::ostream& err, bool terminal, ProgressLine& line);
+    // columns: the terminal's width (0: unknown, taken as 80); dumb: a terminal that takes no
+    // escape sequences (TERM=dumb), whose line is overwritten with blanks instead.
+    TerminalProgressWindow(std::ostream& err, bool terminal, ProgressLine& line, int columns = 0,
+                           bool dumb = false);
     ~TerminalProgressWindow() override;
     TerminalProgressWindow(const TerminalProgressWindow&) = delete;
     TerminalProgressWindow& operator=(const TerminalProgressWindow&) = delete;
@@ -60,6 +63,11 @@ class TerminalProgressWindow : public ui::ProgressWindow {
 
     // The bar as text: "[", width cells of '#' or '.', "]", a blank and the percentage.
     static std::string barText(int low, int high, int position, int width);
+    // The line as drawn in columns: the subject, the bar and the tail (the rate, or how the
+    // image ended); where it does not fit, the bar is shortened, then a tail that is not kept
+    // is left out, and at last the subject is cut.
+    static std::string fitLine(const std::string& subject, int low, int high, int position,
+                               const std::string& tail, bool withBar, bool tailKept, int columns);
 
   protected:
     void paintText(const std::string& text) override;
@@ -86,10 +94,15 @@ class TerminalProgressWindow : public ui::ProgressWindow {
     // the last draw is a little while ago, unless force is set.
     void draw(bool force);
     void end();
+    // Overwrites the line on the terminal with text.
+    void redraw(const std::string& text);
 
     std::ostream& err_;
     bool terminal_;
     ProgressLine& line_;
+    int columns_;
+    bool dumb_;
+    std::size_t drawnLength_ = 0;
     Bar bar_{*this};
     std::string text_;
     int low_ = 0;

@@ -1,6 +1,7 @@
 #include "cli/terminal_ui.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <istream>
 #include <ostream>
@@ -8,6 +9,7 @@
 #include "cli/report_printer.h"
 #include "commands/pda_settings_dialog.h"
 #include "ui/main_window_view.h"
+#include "ui/report_text.h"
 
 namespace quillon::cli {
 
@@ -138,7 +140,19 @@ void TerminalUserInterface::cardWriting(bool writing) {
         interruptHold_ = std::make_unique<InterruptHold>();
     } else {
         interruptHold_.reset();
+        // Keys pressed while the card was written are not answers to what comes next, nor
+        // commands for the shell afterwards.
+        if (io_.inIsTerminal) {
+            discardTypedInput();
+        }
     }
+}
+
+std::ostream& TerminalUserInterface::askingStream() {
+    if (io_.outIsTerminal) {
+        return io_.out;
+    }
+    return io_.terminal != nullptr ? *io_.terminal : io_.err;
 }
 
 bool TerminalUserInterface::stopRequested() {
@@ -163,7 +177,7 @@ ui::Answer TerminalUserInterface::messageBox(const ui::MessageBox& box) {
     // ("MAC ID: 2"); the line then reads as the text alone.
     const bool ownColon = !caption.empty() && caption.back() == ':';
     const bool problem = box.icon == ui::Icon::Error || box.icon == ui::Icon::Warning;
-    if (!isQuestion(box) && options_.quiet && !problem) {
+    if (!isQuestion(box) && options_.quiet && !problem && !box.isResult) {
         return ui::Answer::Ok;
     }
     if (ownColon && box.text.rfind(caption, 0) == 0) {
@@ -189,24 +203,36 @@ ui::Answer TerminalUserInterface::messageBox(const ui::MessageBox& box) {
         io_.out << '(' << safe << ")\n";
         return safeAnswer(box);
     }
-    const std::optional<bool> answer = readAnswer(yesNo ? "[y]es or [n]o? " : "[o]k or [c]ancel? ");
-    if (!answer || !*answer) {
-        return safeAnswer(box);
+    std::ostream& asking = askingStream();
+    if (&asking != &io_.out) {
+        io_.out << std::flush;
+        asking << caption << (ownColon ? " " : ": ") << box.text << '\n';
     }
-    return positiveAnswer(box);
+    const bool answer =
+        yesNo ? readAnswer("[y]es or [n]o? ", "y, yes, n or no (an empty answer is no)")
+              : readAnswer("[o]k or [c]ancel? ", "o, ok, c or cancel (an empty answer is cancel)");
+    if (&asking != &io_.out) {
+        io_.out << '(' << (answer ? (yesNo ? "yes" : "ok") : safe) << ")\n";
+    }
+    return answer ? positiveAnswer(box) : safeAnswer(box);
 }
 
-std::optional<bool> TerminalUserInterface::readAnswer(const std::string& prompt) {
+bool TerminalUserInterface::readAnswer(const std::string& prompt, const std::string& accepted) {
+    std::ostream& asking = askingStream();
     for (;;) {
-        io_.out << prompt << std::flush;
+        asking << prompt << std::flush;
         std::string line;
         if (!std::getline(io_.in, line)) {
-            io_.out << '\n';
-            return std::nullopt;
+            asking << '\n' << std::flush;
+            return false;
+        }
+        if (line.find_first_not_of(" \t\r") == std::string::npos) {
+            return false;  // an empty answer takes the safe way
         }
         if (const std::optional<bool> answer = parseAnswer(line)) {
-            return answer;
+            return *answer;
         }
+        asking << "Please answer " << accepted << ".\n";
     }
 }
 
@@ -253,13 +279,30 @@ bool TerminalUserInterface::askYesNo(const std::string& prompt) {
         io_.out << prompt << " no\n";
         return false;
     }
-    return readAnswer(prompt + ' ').value_or(false);
+    const bool answer = readAnswer(prompt + ' ', "y, yes, n or no (an empty answer is no)");
+    if (&askingStream() != &io_.out) {
+        io_.out << prompt << (answer ? " yes\n" : " no\n");
+    }
+    return answer;
 }
 
 bool TerminalUserInterface::showReport(const ui::ReportRequest& request) {
     progressLine_.breakLine();
-    const std::string text = renderReport(request.text, options_.colour);
-    if (!options_.quiet) {
+    // A report with one way out is what the command was asked for; of the others, --quiet
+    // keeps the warnings and faults.
+    const bool readOnly = request.acceptCaption == request.cancelCaption;
+    std::string shown = request.text;
+    if (options_.quiet && !readOnly) {
+        shown.clear();
+        for (const ui::Finding& finding : ui::reportFindings(request.text)) {
+            if (finding.severity == ui::Severity::Error ||
+                finding.severity == ui::Severity::Warning) {
+                shown += "{+" + finding.colour + "}" + finding.text + "{+k}\n";
+            }
+        }
+    }
+    const std::string text = renderReport(shown, options_.colour);
+    if (!options_.quiet || !text.empty()) {
         io_.out << text;
         if (text.empty() || text.back() != '\n') {
             io_.out << '\n';
@@ -285,8 +328,13 @@ bool TerminalUserInterface::showReport(const ui::ReportRequest& request) {
 
 std::unique_ptr<ui::ProgressWindow> TerminalUserInterface::createProgressWindow() {
     io_.out << std::flush;
+    int columns = io_.columns;
+    if (columns <= 0) {
+        columns = std::atoi(io_.env("COLUMNS").c_str());
+    }
     return std::make_unique<TerminalProgressWindow>(
-        options_.quiet ? nowhere_ : io_.err, io_.errIsTerminal && !options_.quiet, progressLine_);
+        options_.quiet ? nowhere_ : io_.err, io_.errIsTerminal && !options_.quiet, progressLine_,
+        columns, io_.env("TERM") == "dumb");
 }
 
 bool TerminalUserInterface::runPdaSettingsDialog(pda::PdaSettingsDialog& dialog) {

@@ -83,7 +83,7 @@ class TerminalUserInterface : public ui::UserInterface {
     bool runPdaSettingsDialog(pda::PdaSettingsDialog& dialog) override;
     void pushMainWindow(const ui::MainWindowView& view) override;
     void notice(const std::string& text) override;
-    void cardWriting(bool writing) override;
+    void cardWriting(bool writing) override;  // keys typed meanwhile are discarded after
     bool stopRequested() override;
 
     // The person stopped the card writes with a second interrupt.
@@ -107,8 +107,12 @@ class TerminalUserInterface : public ui::UserInterface {
   private:
     // A yes-or-no question on the terminal, answered by the policy when nobody is asked.
     bool askYesNo(const std::string& prompt);
-    // Reads answers until one is understood; none at the end of the input.
-    std::optional<bool> readAnswer(const std::string& prompt);
+    // Reads answers until one is understood; an empty answer is the safe one (false), and so
+    // is the end of the input.
+    bool readAnswer(const std::string& prompt, const std::string& accepted);
+    // Where a question is put to the person: standard output when it is the terminal, else the
+    // terminal itself, so that a redirected report never swallows a question.
+    std::ostream& askingStream();
 
     CliIo& io_;
     TerminalOptions options_;

@@ -68,23 +68,27 @@ void tellUnqueued(CliIo& io, const std::vector<std::string>& files,
     }
 }
 
+// The dry run's files go to a new or empty folder, so that nothing found there afterwards
+// comes from elsewhere (an earlier preview included).
+std::string outFolderCheck(const std::string& folder) {
+    std::error_code ec;
+    if (!std::filesystem::exists(folder, ec)) {
+        return {};
+    }
+    if (!std::filesystem::is_directory(folder, ec)) {
+        return folder + " is not a folder";
+    }
+    if (!std::filesystem::is_empty(folder, ec) || ec) {
+        return folder + " already holds files; give a new or empty folder";
+    }
+    return {};
+}
+
 struct UpdateOptions {
     std::vector<std::string> files;
     bool dryRun = false;
     std::string out;
 };
-
-// A dry run did its job when UPDATE would have been offered and what it would write was
-// written; a real update tells its success in one box only, every other ending (a cancelled
-// report included) leaves the card as it was or half-written.
-bool updateSucceeded(const TerminalUserInterface& shown, bool dryRun) {
-    if (!dryRun) {
-        return shown.hasBox("Update Complete");
-    }
-    const auto& boxes = shown.boxes();
-    return !boxes.empty() && boxes.back().caption == "Dry Run" &&
-           boxes.back().text.rfind("Nothing was written", 0) == 0;
-}
 
 }  // namespace
 
@@ -108,7 +112,8 @@ void addUpdateCommand(CLI::App& app, CliIo& io, GlobalOptions& global, CommandRe
                      "With --dry-run: write each plugged image (.hex, in programming order) and "
                      "the PDA (.pda) the update would write into this folder")
         ->type_name("DIR")
-        ->needs(dryRun);
+        ->needs(dryRun)
+        ->check(CLI::Validator(outFolderCheck, "", "output folder"));
     addAnswerFlags(*command, global);
     command->callback([&io, &global, &result, options]() {
         TerminalOptions terminal = terminalOptions(io, global);
@@ -118,25 +123,13 @@ void addUpdateCommand(CLI::App& app, CliIo& io, GlobalOptions& global, CommandRe
             if (options->dryRun) {
                 window.setDryRun(update::DryRun{options->out});
             }
-            window.onCommand(ui::kCmdContinue);
+            return window.onCommand(ui::kCmdContinue);
         };
-        const bool dry = options->dryRun;
-        const auto succeeded = [dry](const TerminalUserInterface& shown) {
-            return updateSucceeded(shown, dry);
-        };
-        if (global.json) {
-            result.exitCode =
-                runWindowCommandJson(io, global, terminal, options->files, run, "update", succeeded,
-                                     [](app::MainWindow& window, const TerminalUserInterface& shown,
-                                        bool& ok) { return updateJson(window, shown, ok); });
-            return;
-        }
-        TerminalUserInterface ui(io, terminal);
-        const bool ran = runOnMainWindow(io, global, ui, options->files, run);
-        result.exitCode = ran && succeeded(ui) ? kExitSuccess : kExitFailure;
-        if (ui.stopped()) {
-            result.exitCode = kExitInterrupted;
-        }
+        result.exitCode = runWindowCommand(
+            io, global, terminal, options->files, run, "update",
+            [](app::MainWindow& window, const TerminalUserInterface& shown, ui::Outcome& outcome) {
+                return updateJson(window, shown, outcome);
+            });
     });
 }
 

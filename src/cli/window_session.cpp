@@ -125,17 +125,31 @@ bool refuseSpecialFiles(CliIo& io, const std::vector<std::string>& files) {
     return false;
 }
 
-bool runOnMainWindow(CliIo& io, const GlobalOptions& global, TerminalUserInterface& ui,
-                     const std::vector<std::string>& files,
-                     const std::function<void(app::MainWindow&)>& action) {
+int exitStatus(const ui::Outcome& outcome) {
+    switch (outcome.ending) {
+        case ui::Ending::Done:
+            return kExitSuccess;
+        case ui::Ending::Stopped:
+            return kExitInterrupted;
+        default:
+            return kExitFailure;
+    }
+}
+
+WindowAction windowCommand(int command) {
+    return [command](app::MainWindow& window) { return window.onCommand(command); };
+}
+
+ui::Outcome runOnMainWindow(CliIo& io, const GlobalOptions& global, TerminalUserInterface& ui,
+                            const std::vector<std::string>& files, const WindowAction& action) {
     // Reading a FIFO or a device could wait for ever, holding the card from everyone else.
     if (refuseSpecialFiles(io, files)) {
-        return false;
+        return ui::Outcome::refused("A file named is not a regular file.");
     }
     sim::BenchLock lock;
     std::unique_ptr<sim::SimulatedBench> bench = openBench(io, global, lock);
     if (!bench) {
-        return false;
+        return ui::Outcome::failed("The bench could not be opened.");
     }
     std::vector<std::string> arguments{"quillon-cli"};
     arguments.insert(arguments.end(), files.begin(), files.end());
@@ -146,49 +160,40 @@ bool runOnMainWindow(CliIo& io, const GlobalOptions& global, TerminalUserInterfa
     window.setVerifyDownloads(!global.noVerify);
     if (global.adapter >= 0) {
         if (!selectAdapterByIndex(io, window, static_cast<std::uint32_t>(global.adapter))) {
-            return false;
+            return ui::Outcome::refused("No adapter " + std::to_string(global.adapter) +
+                                        " is listed.");
         }
     } else if (!window.adapterSelected() && adapterRowCount(window.view()) > 1) {
         io.err << "quillon-cli: several adapters are listed; pick one with --adapter N "
                   "(quillon-cli adapters lists them)\n";
     }
-    action(window);
+    const ui::Outcome outcome = action(window);
     io.out << std::flush;
-    return true;
+    return outcome;
 }
 
-int runWindowCommand(CliIo& io, const GlobalOptions& global, TerminalUserInterface& ui,
-                     const std::vector<std::string>& files, int command,
-                     const std::function<bool(const TerminalUserInterface&)>& succeeded) {
-    const bool ran = runOnMainWindow(
-        io, global, ui, files, [command](app::MainWindow& window) { window.onCommand(command); });
-    return ran && succeeded(ui) ? kExitSuccess : kExitFailure;
-}
-
-std::function<void(app::MainWindow&)> windowCommand(int command) {
-    return [command](app::MainWindow& window) { window.onCommand(command); };
-}
-
-int runWindowCommandJson(CliIo& io, const GlobalOptions& global, TerminalOptions options,
-                         const std::vector<std::string>& files,
-                         const std::function<void(app::MainWindow&)>& run, const std::string& name,
-                         const std::function<bool(const TerminalUserInterface&)>& succeeded,
-                         const JsonDocument& document) {
+int runWindowCommand(CliIo& io, const GlobalOptions& global, TerminalOptions options,
+                     const std::vector<std::string>& files, const WindowAction& action,
+                     const std::string& name, const JsonDocument& document) {
+    if (!global.json) {
+        TerminalUserInterface ui(io, options);
+        return exitStatus(runOnMainWindow(io, global, ui, files, action));
+    }
     std::ostringstream text;
     CliIo kept{io.in, text, io.err};
     kept.errIsTerminal = io.errIsTerminal;
     kept.environment = io.environment;
+    kept.lockWait = io.lockWait;
     options.colour = false;
     TerminalUserInterface ui(kept, options);
-    bool ok = false;
     std::string json;
-    const bool ran = runOnMainWindow(kept, global, ui, files, [&](app::MainWindow& window) {
-        run(window);
-        ok = succeeded(ui);
-        json = document(window, ui, ok);
+    ui::Outcome outcome = runOnMainWindow(kept, global, ui, files, [&](app::MainWindow& window) {
+        ui::Outcome done = action(window);
+        json = document ? document(window, ui, done) : outcomeJson(name, ui, done);
+        return done;
     });
-    io.out << (ran ? json : failureJson(name, &ui)) << std::flush;
-    return ran && ok ? kExitSuccess : kExitFailure;
+    io.out << (json.empty() ? outcomeJson(name, ui, outcome) : json) << std::flush;
+    return exitStatus(outcome);
 }
 
 }  // namespace quillon::cli

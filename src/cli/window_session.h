@@ -15,6 +15,7 @@
 #include "cli/terminal_ui.h"
 #include "sim/bench_lock.h"
 #include "sim/simulated_bench.h"
+#include "ui/outcome.h"
 
 namespace quillon::cli {
 
@@ -38,33 +39,33 @@ TerminalOptions terminalOptions(const CliIo& io, const GlobalOptions& global);
 // folder (a FIFO or a device): reading it could wait for ever while the card is held.
 bool refuseSpecialFiles(CliIo& io, const std::vector<std::string>& files);
 
-// Opens the bench, initialises the main window with files as its command line, selects the
-// adapter and runs action on the window. False, after telling the person why, when the bench
-// cannot be opened or --adapter names no listed adapter.
-bool runOnMainWindow(CliIo& io, const GlobalOptions& global, TerminalUserInterface& ui,
-                     const std::vector<std::string>& files,
-                     const std::function<void(app::MainWindow&)>& action);
+// The exit status of what a command did: 0 done, 130 stopped by the person, 1 otherwise. It is
+// the same with and without --json.
+int exitStatus(const ui::Outcome& outcome);
 
-// Runs one command identifier on the main window; the exit status is kExitSuccess when
-// succeeded(ui) says the command did its job, kExitFailure otherwise.
-int runWindowCommand(CliIo& io, const GlobalOptions& global, TerminalUserInterface& ui,
-                     const std::vector<std::string>& files, int command,
-                     const std::function<bool(const TerminalUserInterface&)>& succeeded);
-
-// The JSON document of a command that ran on the window: the window, what the person was
-// shown and whether the command did its job (which the document may turn false).
-using JsonDocument =
-    std::function<std::string(app::MainWindow&, const TerminalUserInterface&, bool&)>;
+// What a command does on the window.
+using WindowAction = std::function<ui::Outcome(app::MainWindow&)>;
 
 // Runs the command identifier on the window.
-std::function<void(app::MainWindow&)> windowCommand(int command);
+WindowAction windowCommand(int command);
 
-// As runWindowCommand, but with --json: nothing of the text reaches standard output, nobody is
-// asked (questions take the safe answer unless --yes), and document's JSON is printed instead.
-int runWindowCommandJson(CliIo& io, const GlobalOptions& global, TerminalOptions options,
-                         const std::vector<std::string>& files,
-                         const std::function<void(app::MainWindow&)>& run, const std::string& name,
-                         const std::function<bool(const TerminalUserInterface&)>& succeeded,
-                         const JsonDocument& document);
+// Opens the bench, initialises the main window with files as its command line, selects the
+// adapter and runs action on the window. Failed, after telling the person why, when the bench
+// cannot be opened or --adapter names no listed adapter.
+ui::Outcome runOnMainWindow(CliIo& io, const GlobalOptions& global, TerminalUserInterface& ui,
+                            const std::vector<std::string>& files, const WindowAction& action);
+
+// The JSON document of a command that ran on the window: the window, what the person was
+// shown and what the command did (which the document may turn to a failure when the fields it
+// reads cannot be read). Null: the envelope alone.
+using JsonDocument =
+    std::function<std::string(app::MainWindow&, const TerminalUserInterface&, ui::Outcome&)>;
+
+// Runs action on the window with the face the options ask for and returns the exit status.
+// With --json nothing of the text reaches standard output, nobody is asked (questions take the
+// safe answer unless --yes), and document's JSON is printed instead.
+int runWindowCommand(CliIo& io, const GlobalOptions& global, TerminalOptions options,
+                     const std::vector<std::string>& files, const WindowAction& action,
+                     const std::string& name, const JsonDocument& document = nullptr);
 
 }  // namespace quillon::cli

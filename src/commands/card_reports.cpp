@@ -7,6 +7,7 @@
 
 #include "card/card_identity.h"
 #include "card/card_memory.h"
+#include "ui/message.h"
 
 namespace quillon::card {
 namespace {
@@ -16,13 +17,9 @@ constexpr std::uint8_t kCisEndOfChain = 0xFF;
 constexpr int kStressPasses = 100000;
 constexpr int kStressBarEnd = kStressPasses / 4;
 
-void tell(ui::UserInterface& ui, std::string text, std::string caption) {
-    ui::MessageBox box;
-    box.text = std::move(text);
-    box.caption = std::move(caption);
-    box.owner = ui::Owner::MainWindow;
-    ui.messageBox(box);
-}
+using ui::tell;
+
+constexpr const char* kNotOpened = "The card could not be opened.";
 
 // Opens the selected adapter for a report. A failed open has told the person why; the adapter
 // is released all the same, since a failed driver check leaves it open.
@@ -34,10 +31,15 @@ bool openForReport(ui::CommandHost& host, bool checkDriver) {
     return false;
 }
 
-std::string rangeLine(AdapterSession& session, std::uint16_t rid, const char* format) {
-    // A range the card does not answer shows as 0..0.
+// A range line; one the card does not answer says so instead of showing numbers it never gave.
+std::string rangeLine(AdapterSession& session, std::uint16_t rid, const char* format, bool& read) {
     image::ComponentRange range;
-    readRange(session, rid, range);
+    if (!readRange(session, rid, range)) {
+        read = false;
+        std::string line = format;
+        line.replace(line.find("%d..%d"), 6, "(read failure)");
+        return line;
+    }
     char line[96];
     std::snprintf(line, sizeof line, format, static_cast<int>(range.bottom),
                   static_cast<int>(range.top));
@@ -46,30 +48,35 @@ std::string rangeLine(AdapterSession& session, std::uint16_t rid, const char* fo
 
 }  // namespace
 
-void showFirmwareVersions(ui::CommandHost& host, AdapterSession& session, ui::UserInterface& ui) {
+ui::Outcome showFirmwareVersions(ui::CommandHost& host, AdapterSession& session,
+                                 ui::UserInterface& ui) {
     if (!openForReport(host, false)) {
-        return;
+        return ui::Outcome::failed(kNotOpened);
     }
     std::string versions;
-    readCardVersions(session, host.selectedAdapterIndex(), versions);
+    bool read = readCardVersions(session, host.selectedAdapterIndex(), versions);
     std::string ident;
-    readIdentText(session, ident);
+    read = readIdentText(session, ident) && read;
     std::string text = versions + "\n\n" + ident;
-    text += rangeLine(session, kRidPrimarySupplierRange, "\n\nPrimary Supplier Range=%d..%d\n");
-    text += rangeLine(session, kRidModemSupplierRange, "Modem Supplier Range=%d..%d\n");
-    text += rangeLine(session, kRidControllerSupplierRange, "Controller Supplier Range=%d..%d\n");
-    text += rangeLine(session, kRidStationSupplierRange, "Station Supplier Range=%d..%d\n");
-    text += rangeLine(session, kRidModemActorRange, "Modem Actor Range=%d..%d\n");
-    text += rangeLine(session, kRidControllerActorRange, "Controller Actor Range=%d..%d\n");
+    text +=
+        rangeLine(session, kRidPrimarySupplierRange, "\n\nPrimary Supplier Range=%d..%d\n", read);
+    text += rangeLine(session, kRidModemSupplierRange, "Modem Supplier Range=%d..%d\n", read);
+    text +=
+        rangeLine(session, kRidControllerSupplierRange, "Controller Supplier Range=%d..%d\n", read);
+    text += rangeLine(session, kRidStationSupplierRange, "Station Supplier Range=%d..%d\n", read);
+    text += rangeLine(session, kRidModemActorRange, "Modem Actor Range=%d..%d\n", read);
+    text += rangeLine(session, kRidControllerActorRange, "Controller Actor Range=%d..%d\n", read);
     host.releaseAdapter();
-    tell(ui, std::move(text), "Current Firmware Versions");
+    ui::showResult(ui, std::move(text), "Current Firmware Versions");
+    return read ? ui::Outcome::success()
+                : ui::Outcome::failed("The card did not answer every version request.");
 }
 
-void showMacType(ui::CommandHost& host, AdapterSession& session, ui::UserInterface& ui) {
+ui::Outcome showMacType(ui::CommandHost& host, AdapterSession& session, ui::UserInterface& ui) {
     // The MAC type was determined when the adapter was selected; opening only proves the card
     // is still there.
     if (!openForReport(host, false)) {
-        return;
+        return ui::Outcome::failed(kNotOpened);
     }
     host.releaseAdapter();
     std::string text;
@@ -86,19 +93,29 @@ void showMacType(ui::CommandHost& host, AdapterSession& session, ui::UserInterfa
                    "driver.)";
             break;
     }
-    tell(ui, std::move(text), "MAC ID:");
+    ui::showResult(ui, std::move(text), "MAC ID:");
+    return ui::Outcome::success();
 }
 
-void showDriverVersion(ui::CommandHost& host, AdapterSession& session, ui::UserInterface& ui) {
+ui::Outcome showDriverVersion(ui::CommandHost& host, AdapterSession& session,
+                              ui::UserInterface& ui) {
     if (!openForReport(host, false)) {
-        return;
+        return ui::Outcome::failed(kNotOpened);
     }
-    const std::uint32_t version = session.getDriverVersion();
+    std::uint32_t version = 0;
+    const bool answered = session.readDriverVersion(version);
     host.releaseAdapter();
+    if (!answered) {
+        // A version of 0.0.0 would be a value the driver never gave.
+        const std::string why = "The driver did not answer the version request.";
+        tell(ui, why, "Driver Version for Selected Card", ui::Icon::Error);
+        return ui::Outcome::failed(why);
+    }
     char text[48];
     std::snprintf(text, sizeof text, "Version: %d.%2d.%2d", static_cast<int>(version >> 16),
                   static_cast<int>((version >> 8) & 0xFF), static_cast<int>(version & 0xFF));
-    tell(ui, text, "Driver Version for Selected Card");
+    ui::showResult(ui, text, "Driver Version for Selected Card");
+    return ui::Outcome::success();
 }
 
 std::string cisListing(std::span<const std::uint8_t> cis) {
@@ -127,14 +144,14 @@ std::string cisListing(std::span<const std::uint8_t> cis) {
     return text;
 }
 
-void showCis(ui::CommandHost& host, AdapterSession& session, ui::UserInterface& ui) {
+ui::Outcome showCis(ui::CommandHost& host, AdapterSession& session, ui::UserInterface& ui) {
     if (!openForReport(host, false)) {
-        return;
+        return ui::Outcome::failed(kNotOpened);
     }
     std::array<std::uint8_t, kCisBytes> cis{};
     if (!readAuxPort(session, cis, session.cisAddress(), kCisBytes, ui)) {
         host.releaseAdapter();
-        return;
+        return ui::Outcome::failed("The card's CIS could not be read.");
     }
     ui::ReportRequest report;
     report.text = cisListing(cis);
@@ -144,11 +161,12 @@ void showCis(ui::CommandHost& host, AdapterSession& session, ui::UserInterface& 
     report.acceptShown = true;
     host.releaseAdapter();
     ui.showReport(report);
+    return ui::Outcome::success();
 }
 
-void ridStressTest(ui::CommandHost& host, AdapterSession& session, ui::UserInterface& ui) {
+ui::Outcome ridStressTest(ui::CommandHost& host, AdapterSession& session, ui::UserInterface& ui) {
     if (!openForReport(host, true)) {
-        return;
+        return ui::Outcome::failed(kNotOpened);
     }
     ui.showMainWindow(false);
     std::unique_ptr<ui::ProgressWindow> progress = ui.createProgressWindow();
@@ -170,6 +188,7 @@ void ridStressTest(ui::CommandHost& host, AdapterSession& session, ui::UserInter
     ui.showMainWindow(true);
     progress->hide();
     progress.reset();
+    return ui::Outcome::success();
 }
 
 }  // namespace quillon::card

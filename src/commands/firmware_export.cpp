@@ -1,6 +1,8 @@
 #include "commands/firmware_export.h"
 
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
@@ -9,6 +11,7 @@
 #include "card/card_memory.h"
 #include "image/image_writer.h"
 #include "image/memory_image.h"
+#include "ui/message.h"
 
 namespace quillon::image {
 namespace {
@@ -23,15 +26,7 @@ constexpr int kDumpFilter = 2;
 
 using Block = std::array<std::uint8_t, kBlockBytes>;
 
-void tell(ui::UserInterface& ui, std::string text, std::optional<std::string> caption = {},
-          ui::Icon icon = ui::Icon::None) {
-    ui::MessageBox box;
-    box.text = std::move(text);
-    box.caption = std::move(caption);
-    box.owner = ui::Owner::MainWindow;
-    box.icon = icon;
-    ui.messageBox(box);
-}
+using ui::tell;
 
 // Reads one block of the NVRAM copy until three reads in a row agree. Every read that fails
 // counts as an error as well as every disagreement: a failed read leaves nothing in its buffer
@@ -61,14 +56,16 @@ bool readAgreedBlock(card::AdapterSession& session, std::uint32_t address, Block
     return false;
 }
 
+constexpr const char* kNotWritten = "Error File could not be written";
+
 void tellNotWritten(ui::UserInterface& ui) {
-    tell(ui, "Error File could not be written", "Error", ui::Icon::Error);
+    tell(ui, kNotWritten, "Error", ui::Icon::Error);
 }
 
 }  // namespace
 
-void exportFirmwareImage(ui::CommandHost& host, card::AdapterSession& session,
-                         ui::UserInterface& ui) {
+ui::Outcome exportFirmwareImage(ui::CommandHost& host, card::AdapterSession& session,
+                                ui::UserInterface& ui) {
     ui::MessageBox warning;
     warning.text =
         "WARNING - This procedure is not guaranteed to work. This procedure only works on PRISM "
@@ -79,7 +76,7 @@ void exportFirmwareImage(ui::CommandHost& host, card::AdapterSession& session,
     warning.icon = ui::Icon::Question;
     warning.question = ui::Question::Confirmation;
     if (ui.messageBox(warning) != ui::Answer::Ok) {
-        return;
+        return ui::Outcome::cancelled();
     }
 
     // The card must be reachable before the person is asked for a file; it is not held open
@@ -87,7 +84,7 @@ void exportFirmwareImage(ui::CommandHost& host, card::AdapterSession& session,
     const bool reachable = host.ensureAdapterOpen(false);
     host.releaseAdapter();
     if (!reachable) {
-        return;
+        return ui::Outcome::failed("The card could not be opened.");
     }
 
     ui::FileDialogRequest request;
@@ -100,45 +97,53 @@ void exportFirmwareImage(ui::CommandHost& host, card::AdapterSession& session,
     request.hideReadOnly = true;
     const auto chosen = ui.fileDialog(request);
     if (!chosen) {
-        return;
+        return ui::Outcome::cancelled();
     }
     if (!host.ensureAdapterOpen(false)) {
         host.releaseAdapter();
-        return;
+        return ui::Outcome::failed("The card could not be opened.");
     }
 
     MemoryImage image;
     const std::uint32_t base = session.imageBase();
-    bool complete = true;
+    ui::Outcome outcome = ui::Outcome::success();
     Block block{};
-    for (std::uint32_t offset = 0; offset < kWindowBytes && complete; offset += kBlockBytes) {
+    for (std::uint32_t offset = 0; offset < kWindowBytes && outcome.done(); offset += kBlockBytes) {
         const std::uint32_t address = base + offset;
         if (!readAgreedBlock(session, address | card::kNvramBit, block, ui)) {
             tell(ui, "Too many read errors. Aborting.");
-            complete = false;
+            outcome = ui::Outcome::failed("Too many read errors. Aborting.");
         } else if (!image.append(block, address)) {
             // The whole window fits in an image; a refusal here means the image is broken.
             tellNotWritten(ui);
-            complete = false;
+            outcome = ui::Outcome::failed(kNotWritten);
         }
     }
     host.releaseAdapter();
-    if (!complete) {
-        return;
+    if (!outcome.done()) {
+        return outcome;
     }
 
     // The filter the person picked decides the format, whatever extension they typed.
     std::uint16_t written = 0;
+    errno = 0;
     if (chosen->filterIndex == kHexFilter) {
         written = writeHexFile(chosen->path, image, nullptr);
     } else if (chosen->filterIndex == kDumpFilter) {
         written = writeDumpFile(chosen->path, image);
     }
-    if (written > 0) {
-        tell(ui, "File Saved Successfully.");
-    } else {
-        tellNotWritten(ui);
+    if (written == 0) {
+        // The file and the system's reason, so that the person knows what to change.
+        const int error = errno;
+        std::string why = std::string(kNotWritten) + ": \"" + chosen->path + "\"";
+        if (error != 0) {
+            why += ": " + std::string(std::strerror(error));
+        }
+        tell(ui, why + ".", "Error", ui::Icon::Error);
+        return ui::Outcome::failed(why);
     }
+    tell(ui, "File Saved Successfully.");
+    return ui::Outcome::success();
 }
 
 }  // namespace quillon::image

@@ -4,11 +4,12 @@
 
 #include "card/adapter_session.h"
 #include "ui/command_host.h"
+#include "ui/outcome.h"
 #include "ui/user_interface.h"
 
 namespace quillon::image {
 
-void exportFirmwareImage(ui::CommandHost& host, card::AdapterSession& session,
-                         ui::UserInterface& ui);
+ui::Outcome exportFirmwareImage(ui::CommandHost& host, card::AdapterSession& session,
+                                ui::UserInterface& ui);
 
 }  // namespace quillon::image

@@ -12,6 +12,7 @@
 #include "commands/pda_settings_dialog.h"
 #include "pda/pda_file.h"
 #include "pda/pda_text.h"
+#include "ui/message.h"
 
 namespace quillon::pda {
 namespace {
@@ -50,21 +51,29 @@ PdaWrite writeAndLoad(card::AdapterSession& session, const PdaImage& pda,
     return result;
 }
 
+ui::Outcome outcomeOf(PdaWrite written) {
+    switch (written) {
+        case PdaWrite::Loaded:
+            return ui::Outcome::success();
+        case PdaWrite::NotLoaded:
+            return ui::Outcome::failed(
+                "The new PDA was written to the card's flash, but the card did not load it.");
+        case PdaWrite::NotWritten:
+            break;
+    }
+    return ui::Outcome::failed("PDA Update Failed. Unable to write to card.");
+}
+
 std::string tooLarge(const PdaImage& pda) {
     return "PDA Update Failed. The PDA would take " + std::to_string(pda.flatSize()) +
            " words; the card holds " + std::to_string(kPdaWordLimit) +
            ". Nothing was written to the card.";
 }
 
-void tell(ui::UserInterface& ui, std::string text, std::optional<std::string> caption,
-          ui::Icon icon = ui::Icon::None) {
-    ui::MessageBox box;
-    box.text = std::move(text);
-    box.caption = std::move(caption);
-    box.owner = ui::Owner::MainWindow;
-    box.icon = icon;
-    ui.messageBox(box);
-}
+using ui::tell;
+
+constexpr const char* kNotOpened = "The card could not be opened.";
+constexpr const char* kNoCopy = "No copy of the card's PDA could be kept; nothing was written.";
 
 template <std::size_t N>
 void insert(PdaImage& pda, std::uint16_t length, std::uint16_t code,
@@ -115,15 +124,16 @@ std::string pdaListing(const PdaImage& pda) {
     return text;
 }
 
-void modifyPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
-               const ui::ProgrammingOptions& options, ui::UserInterface& ui) {
+ui::Outcome modifyPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
+                      const ui::ProgrammingOptions& options, ui::UserInterface& ui) {
     // Only the card's own records may go back to it: written over an unread PDA, the new MAC
     // address and serial number would be all the card has left.
     if (!pda.readFromCard()) {
         tell(ui, kNotRead, "PDA Update", ui::Icon::Error);
         host.refreshControls();
-        return;
+        return ui::Outcome::refused(kNotRead);
     }
+    ui::Outcome outcome = ui::Outcome::cancelled();
     PdaSettingsDialog dialog(host.pdaMacText(), host.pdaSerialText());
     if (ui.runPdaSettingsDialog(dialog)) {
         const PdaImage asRead = pda;
@@ -138,15 +148,17 @@ void modifyPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& p
 
         if (!pda.fitsOnCard()) {
             pda = asRead;
-            tell(ui, tooLarge(pda), "PDA Update", ui::Icon::Error);
+            outcome = ui::Outcome::refused(tooLarge(pda));
+            tell(ui, outcome.reason, "PDA Update", ui::Icon::Error);
         } else if (host.ensureAdapterOpen(true)) {
             if (!backUpPda(asRead, options.pdaBackupFolder, ui)) {
                 pda = asRead;
                 host.releaseAdapter();
                 host.refreshControls();
-                return;
+                return ui::Outcome::failed(kNoCopy);
             }
             const PdaWrite written = writeAndLoad(session, pda, options, ui);
+            outcome = outcomeOf(written);
             host.releaseAdapter();
             if (written == PdaWrite::Loaded) {
                 tell(ui,
@@ -165,34 +177,35 @@ void modifyPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& p
             // window's PDA stays what the card holds.
             pda = asRead;
             host.releaseAdapter();
+            outcome = ui::Outcome::failed(kNotOpened);
         }
     }
     host.refreshControls();
+    return outcome;
 }
 
-void clearPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
-              const ui::ProgrammingOptions& options, ui::UserInterface& ui) {
-    ui::MessageBox question;
-    question.text =
+ui::Outcome clearPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
+                     const ui::ProgrammingOptions& options, ui::UserInterface& ui) {
+    ui::Outcome outcome = ui::Outcome::cancelled();
+    ui::MessageBox question = ui::windowBox(
         "Are you sure you want to clear the PDA? The card loses its MAC address and calibration "
-        "data.";
-    question.caption = "Warning:";
-    question.owner = ui::Owner::MainWindow;
-    question.buttons = ui::Buttons::OkCancel;
-    question.question = ui::Question::Confirmation;
+        "data.",
+        "Warning:", ui::Icon::None, ui::Buttons::OkCancel, ui::Question::Confirmation);
     // Nothing brings the card's identity back but the copy: Enter keeps it.
     question.stopsByDefault = true;
     if (ui.messageBox(question) == ui::Answer::Ok) {
+        outcome = ui::Outcome::failed(kNotOpened);
         if (host.ensureAdapterOpen(true)) {
             // Clearing is the one write allowed over a PDA that did not read; there is then
             // nothing of the card's own to keep.
             if (!keepCopyOrUnread(host, pda, options, ui)) {
-                return;
+                return ui::Outcome::failed(kNoCopy);
             }
             const PdaImage asRead = pda;
             pda.clear();
             // What remains is the end record alone.
             const PdaWrite written = writeAndLoad(session, pda, options, ui);
+            outcome = outcomeOf(written);
             host.releaseAdapter();
             if (written == PdaWrite::Loaded) {
                 tell(ui, "PDA cleared. Set a valid MAC address before programming station code.",
@@ -208,19 +221,20 @@ void clearPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pd
         host.releaseAdapter();
     }
     host.refreshControls();
+    return outcome;
 }
 
-void displayPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
-                ui::UserInterface& ui) {
+ui::Outcome displayPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
+                       ui::UserInterface& ui) {
     if (!host.ensureAdapterOpen(false)) {
         host.releaseAdapter();
-        return;
+        return ui::Outcome::failed(kNotOpened);
     }
     const bool read = card::readPda(session, pda, ui);
     host.releaseAdapter();
     if (!read) {
         tell(ui, "PDA read was invalid", std::nullopt);
-        return;
+        return ui::Outcome::failed("PDA read was invalid");
     }
     ui::ReportRequest report;
     report.text = pdaListing(pda);
@@ -228,18 +242,19 @@ void displayPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& 
     report.cancelCaption = "Close";
     report.title = "PDA:";
     ui.showReport(report);
+    return ui::Outcome::success();
 }
 
-void savePda(ui::CommandHost& host, const PdaImage& pda, ui::UserInterface& ui) {
+ui::Outcome savePda(ui::CommandHost& host, const PdaImage& pda, ui::UserInterface& ui) {
     // The card must still be there, but what is saved is the PDA as held in memory.
     const bool reachable = host.ensureAdapterOpen(false);
     host.releaseAdapter();
     if (!reachable) {
-        return;
+        return ui::Outcome::failed(kNotOpened);
     }
     if (pda.isEmpty()) {
         tell(ui, "Error - invalid PDA; File cannot be saved", "Error saving PDA", ui::Icon::Error);
-        return;
+        return ui::Outcome::refused("Error - invalid PDA; File cannot be saved");
     }
     ui::FileDialogRequest request;
     request.kind = ui::FileDialogRequest::Kind::Save;
@@ -251,57 +266,56 @@ void savePda(ui::CommandHost& host, const PdaImage& pda, ui::UserInterface& ui) 
     request.hideReadOnly = true;
     const auto chosen = ui.fileDialog(request);
     if (!chosen) {
-        return;
+        return ui::Outcome::cancelled();
     }
     if (!writePdaFile(pda, chosen->path)) {
-        tell(ui, "Error - Unable to save file \"" + chosen->path + "\"", "Error saving PDA",
-             ui::Icon::Error);
+        const std::string why = "Error - Unable to save file \"" + chosen->path + "\"";
+        tell(ui, why, "Error saving PDA", ui::Icon::Error);
+        return ui::Outcome::failed(why);
     }
+    return ui::Outcome::success();
 }
 
-void restorePda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
-                const ui::ProgrammingOptions& options, const std::string& path,
-                ui::UserInterface& ui) {
+ui::Outcome restorePda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
+                       const ui::ProgrammingOptions& options, const std::string& path,
+                       ui::UserInterface& ui) {
     PdaImage restored;
     // A missing file (or a FIFO, a device) is named as such, not taken for a bad format.
     if (const std::string why = whyNotAFile(path); !why.empty()) {
         ui.fileNotRead(path, why);
         tell(ui, "Error - \"" + path + "\": " + why + " Nothing was written to the card.", "Error",
              ui::Icon::Error);
-        return;
+        return ui::Outcome::refused("\"" + path + "\": " + why);
     }
     if (!loadPdaFile(restored, path, ui)) {
         tell(ui, "Error loading " + path, "Error", ui::Icon::Error);
-        return;
+        return ui::Outcome::refused("Error loading " + path);
     }
     if (restored.isEmpty()) {
-        tell(ui, "Error - \"" + path + "\" holds no PDA records. Nothing was written to the card.",
-             "Error", ui::Icon::Error);
-        return;
+        const std::string why =
+            "Error - \"" + path + "\" holds no PDA records. Nothing was written to the card.";
+        tell(ui, why, "Error", ui::Icon::Error);
+        return ui::Outcome::refused(why);
     }
     if (!restored.fitsOnCard()) {
         tell(ui, tooLarge(restored), "PDA Update", ui::Icon::Error);
-        return;
+        return ui::Outcome::refused(tooLarge(restored));
     }
-    ui::MessageBox question;
-    question.text = "Are you sure you want to replace the card's PDA with \"" + path + "\"?";
-    question.caption = "Warning:";
-    question.owner = ui::Owner::MainWindow;
-    question.buttons = ui::Buttons::OkCancel;
-    question.question = ui::Question::Confirmation;
-    if (ui.messageBox(question) != ui::Answer::Ok) {
+    if (!ui::confirm(ui, "Are you sure you want to replace the card's PDA with \"" + path + "\"?",
+                     "Warning:")) {
         host.refreshControls();
-        return;
+        return ui::Outcome::cancelled();
     }
     if (!host.ensureAdapterOpen(true)) {
         host.releaseAdapter();
         host.refreshControls();
-        return;
+        return ui::Outcome::failed(kNotOpened);
     }
     if (!keepCopyOrUnread(host, pda, options, ui)) {
-        return;
+        return ui::Outcome::failed(kNoCopy);
     }
     const PdaWrite written = writeAndLoad(session, restored, options, ui);
+    const ui::Outcome outcome = outcomeOf(written);
     host.releaseAdapter();
     if (written != PdaWrite::NotWritten) {
         // The card's flash holds the restored PDA, loaded or not.
@@ -319,6 +333,7 @@ void restorePda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& 
         tell(ui, "PDA Update Failed. Unable to write to card.", "PDA Update");
     }
     host.refreshControls();
+    return outcome;
 }
 
 bool writePdaAfterUpdate(card::AdapterSession& session, const PdaImage& pda,

@@ -8,31 +8,32 @@
 #include "card/adapter_session.h"
 #include "pda/pda_image.h"
 #include "ui/command_host.h"
+#include "ui/outcome.h"
 #include "ui/user_interface.h"
 
 namespace quillon::pda {
 
 // "View / Modify PDA Settings", then writes the PDA to the card.
-void modifyPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
-               const ui::ProgrammingOptions& options, ui::UserInterface& ui);
+ui::Outcome modifyPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
+                      const ui::ProgrammingOptions& options, ui::UserInterface& ui);
 
 // "Completely clear the PDA".
-void clearPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
-              const ui::ProgrammingOptions& options, ui::UserInterface& ui);
+ui::Outcome clearPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
+                     const ui::ProgrammingOptions& options, ui::UserInterface& ui);
 
 // "Display current PDA": re-reads the card's PDA and lists its words in the report window.
-void displayPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
-                ui::UserInterface& ui);
+ui::Outcome displayPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
+                       ui::UserInterface& ui);
 
 // Saves the PDA held in memory to a ".pda" file the person chooses.
-void savePda(ui::CommandHost& host, const PdaImage& pda, ui::UserInterface& ui);
+ui::Outcome savePda(ui::CommandHost& host, const PdaImage& pda, ui::UserInterface& ui);
 
 // Writes the PDA of a ".pda" file (a copy kept before an earlier write) back to the card,
 // after the checks of an update (the file loads, its records fit the card) and the person's
 // confirmation; the card's PDA as read is copied first.
-void restorePda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
-                const ui::ProgrammingOptions& options, const std::string& path,
-                ui::UserInterface& ui);
+ui::Outcome restorePda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
+                       const ui::ProgrammingOptions& options, const std::string& path,
+                       ui::UserInterface& ui);
 
 // Writes the merged PDA after an update's images were programmed (the adapter is open), then
 // resets the card. True when the write succeeded.

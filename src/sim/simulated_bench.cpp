@@ -66,13 +66,19 @@ std::unique_ptr<SimulatedBench> SimulatedBench::open(const std::string& dir,
                                                      std::string& error) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    fs::create_directories(dir, ec);
-    if (ec || !fs::is_directory(dir, ec)) {
-        error = dir + ": cannot create the bench folder";
+    const std::string benchPath = benchJsonPath(dir);
+    if (options.lookOnly && !fs::is_regular_file(benchPath, ec)) {
+        error = benchPath + ": no such bench";
         return nullptr;
     }
-    removeLeftoverTemporaryFiles(dir);
-    const std::string benchPath = benchJsonPath(dir);
+    if (!options.lookOnly) {
+        fs::create_directories(dir, ec);
+        if (ec || !fs::is_directory(dir, ec)) {
+            error = dir + ": cannot create the bench folder";
+            return nullptr;
+        }
+        removeLeftoverTemporaryFiles(dir);
+    }
     // Only a bench.json that is not there at all is made afresh: a symbolic link that leads
     // nowhere (or round in a loop) is the person's, and the bench it was meant to show is not
     // the default one.
@@ -109,7 +115,7 @@ std::unique_ptr<SimulatedBench> SimulatedBench::open(const std::string& dir,
 
     auto bench = std::make_unique<SimulatedBench>(std::move(config));
     bench->folder_ = dir;
-    for (std::size_t i = 0; i < bench->cards_.size(); ++i) {
+    for (std::size_t i = 0; i < bench->cards_.size() && !options.lookOnly; ++i) {
         const std::string name = cardStateFileName(i);
         auto file =
             CardStateFile::open((fs::path(dir) / name).string(), name, *bench->cards_[i], error);

@@ -28,6 +28,10 @@ struct BenchOpenOptions {
     std::optional<bool> latency;
     // Where latency is spent; the bench's own RealSleeper when null. Must outlive the bench.
     Sleeper* sleeper = nullptr;
+    // A look that leaves the folder as it is (for shell completion): nothing is created,
+    // repaired or saved, the cards' saved state is not loaded, and a folder without bench.json
+    // is an error.
+    bool lookOnly = false;
 };
 
 class SimulatedBench {

@@ -95,4 +95,61 @@ std::string plainReportText(std::string_view text) {
     return plain;
 }
 
+namespace {
+
+Severity severityOfColour(std::string_view colour) {
+    if (colour == "red") {
+        return Severity::Error;
+    }
+    if (colour == "magenta") {
+        return Severity::Warning;
+    }
+    if (colour == "green") {
+        return Severity::Good;
+    }
+    return Severity::Note;
+}
+
+}  // namespace
+
+std::vector<Finding> reportLines(std::string_view text) {
+    std::vector<Finding> lines;
+    std::string line;
+    std::string colour = "black";
+    const auto endLine = [&]() {
+        lines.push_back({severityOfColour(colour), line, colour});
+        line.clear();
+        colour = "black";
+    };
+    for (const ReportSegment& segment : parseReportText(text)) {
+        for (const char c : segment.text) {
+            if (c == '\r') {
+                continue;
+            }
+            if (c == '\n') {
+                endLine();
+                continue;
+            }
+            if (line.find_first_not_of(' ') == std::string::npos && c != ' ') {
+                colour = segment.colourName;
+            }
+            line += c;
+        }
+    }
+    if (!line.empty()) {
+        endLine();
+    }
+    return lines;
+}
+
+std::vector<Finding> reportFindings(std::string_view text) {
+    std::vector<Finding> findings;
+    for (Finding& line : reportLines(text)) {
+        if (line.text.find_first_not_of(' ') != std::string::npos) {
+            findings.push_back(std::move(line));
+        }
+    }
+    return findings;
+}
+
 }  // namespace quillon::ui

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/outcome.h"
+
 namespace quillon::ui {
 
 struct Colour {
@@ -33,5 +35,12 @@ std::vector<ReportSegment> parseReportText(std::string_view text);
 
 // The report without its tags, as the clipboard receives it.
 std::string plainReportText(std::string_view text);
+
+// The report line by line (CR dropped), each with the colour its first non-blank character is
+// drawn in and the severity that colour stands for; blank lines included.
+std::vector<Finding> reportLines(std::string_view text);
+
+// The findings of a report: its lines without the blank ones.
+std::vector<Finding> reportFindings(std::string_view text);
 
 }  // namespace quillon::ui

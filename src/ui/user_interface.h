@@ -40,6 +40,9 @@ struct MessageBox {
     Buttons buttons = Buttons::Ok;
     Icon icon = Icon::None;
     Question question = Question::AfterFailure;
+    // The box is what the command was asked for (a version, a MAC type), not a remark on the
+    // way: a face that leaves out the chatter still shows it.
+    bool isResult = false;
     // A confirmation of something that cannot be undone (clearing the PDA) is also offered with
     // the answer that stops as its default; a question after a failure always is.
     bool stopsByDefault = false;

@@ -10,6 +10,7 @@
 
 #include "base/regular_file.h"
 #include "image/dump_reader.h"
+#include "image/file_kind.h"
 #include "image/firmware_info.h"
 #include "image/memory_image.h"
 #include "image/plug_list.h"
@@ -42,6 +43,9 @@ std::string format(const char* fmt, ...) {
 enum class Reader { SRecords, Dump, Pda, None };
 
 Reader readerFor(const std::string& path) {
+    if (image::isSRecordName(path)) {
+        return Reader::SRecords;
+    }
     if (path.size() < 4) {
         return Reader::None;
     }

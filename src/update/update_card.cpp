@@ -12,6 +12,8 @@
 #include "pda/pda_file.h"
 #include "pda/pdr_plugging.h"
 #include "pda/set_point.h"
+#include "ui/message.h"
+#include "ui/report_text.h"
 #include "update/pda_changes.h"
 
 namespace quillon::update {
@@ -29,18 +31,7 @@ constexpr const char* kPdaNotRead =
     "{+r}The card's PDA could not be read: \".pda\" files and a CIS image cannot be applied, "
     "and nothing will write the card's PDA.\n{+k}";
 
-ui::MessageBox box(std::string text, std::optional<std::string> caption,
-                   ui::Icon icon = ui::Icon::None, ui::Buttons buttons = ui::Buttons::Ok,
-                   ui::Question question = ui::Question::AfterFailure) {
-    ui::MessageBox b;
-    b.text = std::move(text);
-    b.caption = std::move(caption);
-    b.owner = ui::Owner::MainWindow;
-    b.buttons = buttons;
-    b.icon = icon;
-    b.question = question;
-    return b;
-}
+using ui::windowBox;
 
 // One queued firmware file as this run loaded it.
 struct FirmwareSlot {
@@ -53,24 +44,35 @@ bool listHolds(const UpdateFileList& files, FileType type) {
     return files.findFirstOfType(type) >= 0;
 }
 
-// The combinations of files the card cannot take, refused before the card is touched.
-bool acceptCombination(UpdateContext& c) {
+UpdateOutcome ended(UpdateEnding ending, std::string reason = {}) {
+    UpdateOutcome outcome;
+    outcome.ending = ending;
+    outcome.reason = std::move(reason);
+    return outcome;
+}
+
+// The combinations of files the card cannot take, refused before the card is touched. False,
+// with the outcome set, when the update goes no further.
+bool acceptCombination(UpdateContext& c, UpdateOutcome& outcome) {
     if (listHolds(c.files, StationFirmware) || listHolds(c.files, PrimaryAndStation)) {
         return true;
     }
     if (listHolds(c.files, PdaFile)) {
         const ui::Answer answer =
-            c.ui.messageBox(box(kPdaWithoutStation, "Warning", ui::Icon::Warning,
-                                ui::Buttons::YesNo, ui::Question::Confirmation));
+            c.ui.messageBox(windowBox(kPdaWithoutStation, "Warning", ui::Icon::Warning,
+                                      ui::Buttons::YesNo, ui::Question::Confirmation));
         if (answer != ui::Answer::Yes) {
             c.host.setStatusText("User cancelled download.");
+            outcome = ended(UpdateEnding::Cancelled, "User cancelled download.");
             return false;
         }
     }
     if (listHolds(c.files, PrimaryFirmware)) {
-        c.ui.messageBox(box("Error - Card requires Station code when updating Primary.", "Error",
-                            ui::Icon::Error));
+        c.ui.messageBox(windowBox("Error - Card requires Station code when updating Primary.",
+                                  "Error", ui::Icon::Error));
         c.host.setStatusText("Add Station code to the list.");
+        outcome = ended(UpdateEnding::Refused,
+                        "Error - Card requires Station code when updating Primary.");
         return false;
     }
     return true;
@@ -105,8 +107,8 @@ bool readSupplierRange(UpdateContext& c) {
         return true;
     }
     const ui::Answer answer = c.ui.messageBox(
-        box("Unable to read Primary Supplier Range RID. Continue anyway?", "RID read error",
-            ui::Icon::Question, ui::Buttons::OkCancel, ui::Question::AfterFailure));
+        windowBox("Unable to read Primary Supplier Range RID. Continue anyway?", "RID read error",
+                  ui::Icon::Question, ui::Buttons::OkCancel, ui::Question::AfterFailure));
     if (answer != ui::Answer::Ok) {
         return false;
     }
@@ -116,13 +118,14 @@ bool readSupplierRange(UpdateContext& c) {
 
 // Merges the leading ".pda" files into the PDA and derives the set-point and integrator
 // records. The number of files merged, or -1 after telling the person why it stopped.
-int mergePdaFiles(UpdateContext& c, pda::PdaImage& working, std::string& report) {
+int mergePdaFiles(UpdateContext& c, pda::PdaImage& working, std::string& report, std::string& why) {
     int merged = 0;
     for (int i = 0; i < c.files.count() && hasPdaExtension(c.files.pathAt(i)); ++i) {
         const std::string path = c.files.pathAt(i);
         if (!pda::loadPdaFile(working, path, c.ui)) {
             c.host.releaseAdapter();
-            c.ui.messageBox(box("Error loading " + path, "Error", ui::Icon::Error));
+            why = "Error loading " + path;
+            c.ui.messageBox(windowBox(why, "Error", ui::Icon::Error));
             return -1;
         }
         ++merged;
@@ -138,8 +141,8 @@ int mergePdaFiles(UpdateContext& c, pda::PdaImage& working, std::string& report)
         report += "No Set Point and Integrator Values.\n";
     } else {
         c.host.releaseAdapter();
-        c.ui.messageBox(
-            box("Set Point and Integrator values could not be set", "ERROR", ui::Icon::Error));
+        why = "Set Point and Integrator values could not be set";
+        c.ui.messageBox(windowBox(why, "ERROR", ui::Icon::Error));
         return -1;
     }
     return merged;
@@ -148,7 +151,7 @@ int mergePdaFiles(UpdateContext& c, pda::PdaImage& working, std::string& report)
 // Reads every queued firmware file afresh and plugs the card's production data into it.
 // False after telling the person which file did not load.
 bool loadFirmware(UpdateContext& c, const pda::PdaImage& working, int first, image::PlugList& plugs,
-                  std::vector<std::unique_ptr<FirmwareSlot>>& slots) {
+                  std::vector<std::unique_ptr<FirmwareSlot>>& slots, std::string& why) {
     for (int i = first; i < c.files.count(); ++i) {
         auto slot = std::make_unique<FirmwareSlot>();
         slot->path = c.files.pathAt(i);
@@ -156,9 +159,9 @@ bool loadFirmware(UpdateContext& c, const pda::PdaImage& working, int first, ima
         // them all; records aimed at another file's addresses change nothing here.
         if (slot->info.readFile(slot->path, &slot->image, &plugs, c.ui) == 0) {
             c.host.releaseAdapter();
+            why = "Error - Unable to load file  \"" + slot->path + "\"";
             c.ui.messageBox(
-                box("Error - Unable to load file  \"" + slot->path + "\"\n\nCannot Continue.",
-                    "Cannot Continue", ui::Icon::Error));
+                windowBox(why + "\n\nCannot Continue.", "Cannot Continue", ui::Icon::Error));
             return false;
         }
         pda::plugImage(slot->image, plugs, working, slot->path);
@@ -198,7 +201,8 @@ bool checkFiles(UpdateContext& c, const pda::PdaImage& working,
 // The dry run's end: what the update would write, written to files instead of the card. The
 // images are numbered in programming order, the PDA (written last) after them.
 void writeDryRun(UpdateContext& c, const pda::PdaImage& working,
-                 const std::vector<std::unique_ptr<FirmwareSlot>>& slots, bool writesPda) {
+                 const std::vector<std::unique_ptr<FirmwareSlot>>& slots, bool writesPda,
+                 UpdateOutcome& outcome) {
     c.host.releaseAdapter();
     std::string text = "Nothing was written to the card.";
     const std::string& folder = c.dryRun->folder;
@@ -212,54 +216,98 @@ void writeDryRun(UpdateContext& c, const pda::PdaImage& working,
                                      std::filesystem::path(slot->path).stem().string() + ".hex";
             const std::string path = (std::filesystem::path(folder) / name).string();
             if (image::writeHexFile(path, slot->image, nullptr) == 0) {
-                c.ui.messageBox(box("Cannot write " + path, "Dry Run", ui::Icon::Error));
+                outcome.ending = UpdateEnding::WriteFailed;
+                outcome.reason = "Cannot write " + path;
+                c.ui.messageBox(windowBox(outcome.reason, "Dry Run", ui::Icon::Error));
                 return;
             }
+            outcome.filesWritten.push_back(path);
             text += "\n" + path;
         }
         if (writesPda) {
             const std::string path =
                 (std::filesystem::path(folder) / (std::to_string(++n) + "-pda.pda")).string();
             if (!pda::writePdaFile(working, path)) {
-                c.ui.messageBox(box("Cannot write " + path, "Dry Run", ui::Icon::Error));
+                outcome.ending = UpdateEnding::WriteFailed;
+                outcome.reason = "Cannot write " + path;
+                c.ui.messageBox(windowBox(outcome.reason, "Dry Run", ui::Icon::Error));
                 return;
             }
+            outcome.filesWritten.push_back(path);
             text += "\n" + path;
         }
     }
-    c.ui.messageBox(box(text, "Dry Run", ui::Icon::Information));
+    outcome.ending = UpdateEnding::Succeeded;
+    c.ui.messageBox(windowBox(text, "Dry Run", ui::Icon::Information));
 }
 
 }  // namespace
 
-void updateCard(UpdateContext& c) {
-    if (c.files.count() == 0) {
-        c.ui.messageBox(box("You must select at least one file to update card", "No files selected",
-                            ui::Icon::Information));
-        return;
+ui::Outcome UpdateOutcome::outcome() const {
+    switch (ending) {
+        case UpdateEnding::Succeeded:
+            return ui::Outcome::success();
+        case UpdateEnding::Refused:
+            return ui::Outcome::refused(reason);
+        case UpdateEnding::Cancelled:
+            return ui::Outcome::cancelled(reason);
+        case UpdateEnding::Stopped:
+            return ui::Outcome::stopped(reason);
+        case UpdateEnding::WriteFailed:
+        case UpdateEnding::ResetFailed:
+            break;
     }
-    if (!acceptCombination(c)) {
-        return;
+    return ui::Outcome::failed(reason);
+}
+
+std::string_view updateEndingName(UpdateEnding ending) {
+    switch (ending) {
+        case UpdateEnding::Succeeded:
+            return "succeeded";
+        case UpdateEnding::Refused:
+            return "refused";
+        case UpdateEnding::Cancelled:
+            return "cancelled";
+        case UpdateEnding::WriteFailed:
+            return "write-failed";
+        case UpdateEnding::Stopped:
+            return "stopped";
+        case UpdateEnding::ResetFailed:
+            return "reset-failed";
+    }
+    return "write-failed";
+}
+
+UpdateOutcome updateCard(UpdateContext& c) {
+    if (c.files.count() == 0) {
+        c.ui.messageBox(windowBox("You must select at least one file to update card",
+                                  "No files selected", ui::Icon::Information));
+        return ended(UpdateEnding::Refused, "You must select at least one file to update card");
+    }
+    UpdateOutcome outcome;
+    if (!acceptCombination(c, outcome)) {
+        return outcome;
     }
     if (!c.host.ensureAdapterOpen(true)) {
         // A failed driver check leaves the adapter open; it is never kept open.
         c.host.releaseAdapter();
         c.host.refreshControls();
-        return;
+        return ended(UpdateEnding::Refused, "The card could not be opened for the update.");
     }
 
     std::string report;
     const bool pdaRead = readCard(c, report);
     if (!readSupplierRange(c)) {
         c.host.releaseAdapter();
-        return;
+        return ended(UpdateEnding::Cancelled, "Unable to read Primary Supplier Range RID.");
     }
     // The ".pda" files and the derived values go into the update's own copy: the window's PDA
     // stays what the card holds until a write of the merged one has taken.
     pda::PdaImage working = c.pda;
-    const int pdaFileCount = mergePdaFiles(c, working, report);
+    std::string why;
+    const int pdaFileCount = mergePdaFiles(c, working, report, why);
     if (pdaFileCount < 0) {
-        return;
+        return ended(UpdateEnding::Refused, why);
     }
     // Whatever the update would change of the card's identity is said before UPDATE.
     const std::vector<PdaChange> changes =
@@ -270,17 +318,17 @@ void updateCard(UpdateContext& c) {
     }
     if (c.files.count() > kUpdateFileLimit) {
         c.host.releaseAdapter();
-        c.ui.messageBox(box("Error - Too many files at once\n\nAn update takes at most " +
-                                std::to_string(kUpdateFileLimit) + " files; " +
-                                std::to_string(c.files.count()) + " are queued.",
-                            "Error", ui::Icon::Error));
-        return;
+        c.ui.messageBox(windowBox("Error - Too many files at once\n\nAn update takes at most " +
+                                      std::to_string(kUpdateFileLimit) + " files; " +
+                                      std::to_string(c.files.count()) + " are queued.",
+                                  "Error", ui::Icon::Error));
+        return ended(UpdateEnding::Refused, "Error - Too many files at once");
     }
 
     image::PlugList plugs;
     std::vector<std::unique_ptr<FirmwareSlot>> slots;
-    if (!loadFirmware(c, working, pdaFileCount, plugs, slots)) {
-        return;
+    if (!loadFirmware(c, working, pdaFileCount, plugs, slots, why)) {
+        return ended(UpdateEnding::Refused, why);
     }
     bool filesOk = checkFiles(c, working, slots, pdaRead, report);
     // A PDA that was not read is never written: neither merged ".pda" files nor the write that
@@ -308,12 +356,20 @@ void updateCard(UpdateContext& c) {
     const bool accepted = c.ui.showReport(request);
     c.ui.enableMainWindow(true);
 
-    if (accepted && filesOk && c.dryRun != nullptr) {
-        writeDryRun(c, working, slots, writesPda);
+    outcome.report = report;
+    outcome.findings = ui::reportFindings(report);
+    outcome.filesOk = filesOk;
+    outcome.accepted = accepted && filesOk;
+    if (!filesOk) {
+        outcome.ending = UpdateEnding::Refused;
+        outcome.reason = "** Error encountered - update not allowed **";
+    } else if (!accepted) {
+        outcome.ending = UpdateEnding::Cancelled;
+    } else if (c.dryRun != nullptr) {
+        writeDryRun(c, working, slots, writesPda, outcome);
         c.host.refreshControls();
-        return;
-    }
-    if (accepted && filesOk) {
+        return outcome;
+    } else {
         PreparedUpdate prepared;
         for (const auto& slot : slots) {
             prepared.images.push_back(&slot->image);
@@ -322,11 +378,12 @@ void updateCard(UpdateContext& c) {
         prepared.pdaFilesMerged = pdaFileCount > 0;
         prepared.pdaAsRead = &c.pda;
         prepared.pda = &working;
-        executeUpdate(c, prepared);
-        return;
+        executeUpdate(c, prepared, outcome);
+        return outcome;
     }
     c.host.releaseAdapter();
     c.host.refreshControls();
+    return outcome;
 }
 
 }  // namespace quillon::update

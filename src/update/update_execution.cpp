@@ -6,20 +6,13 @@
 #include "card/flash_programming.h"
 #include "commands/pda_backup.h"
 #include "commands/pda_commands.h"
+#include "ui/message.h"
 #include "update/update_card.h"
 
 namespace quillon::update {
 namespace {
 
-ui::MessageBox box(std::string text, std::optional<std::string> caption,
-                   ui::Icon icon = ui::Icon::None) {
-    ui::MessageBox b;
-    b.text = std::move(text);
-    b.caption = std::move(caption);
-    b.owner = ui::Owner::MainWindow;
-    b.icon = icon;
-    return b;
-}
+using ui::windowBox;
 
 constexpr const char* kResetFailed =
     "Update failed: the card did not reset and still runs its old firmware.\n\n"
@@ -73,13 +66,13 @@ void probe(card::AdapterSession& session) {
 
 bool downloadImage(UpdateContext& c, image::MemoryImage& image, const ui::ProgressItem& item) {
     if (!c.session.isOpen()) {
-        c.ui.messageBox(box("Error: Adapter is not open.", std::nullopt));
+        c.ui.messageBox(windowBox("Error: Adapter is not open.", std::nullopt));
         return false;
     }
     // An image with an execution address runs from the card's RAM; it has no place in flash.
     if (image.hasExecutionAddress() && image.executionAddress() != 0) {
-        c.ui.messageBox(
-            box("Sorry, RAM downloads are not supported.", "Cannot Continue", ui::Icon::Error));
+        c.ui.messageBox(windowBox("Sorry, RAM downloads are not supported.", "Cannot Continue",
+                                  ui::Icon::Error));
         return false;
     }
 
@@ -110,16 +103,18 @@ bool downloadImage(UpdateContext& c, image::MemoryImage& image, const ui::Progre
     return ok;
 }
 
-void executeUpdate(UpdateContext& c, const PreparedUpdate& prepared) {
+void executeUpdate(UpdateContext& c, const PreparedUpdate& prepared, UpdateOutcome& outcome) {
     const bool writesPda = prepared.pdaFilesMerged || c.files.findFirstOfType(CisImage) >= 0;
     // The copy comes before anything is written, so that a refused copy leaves the card whole.
     if (writesPda) {
         if (prepared.pdaAsRead == nullptr || !prepared.pdaAsRead->readFromCard() ||
             !pda::backUpPda(*prepared.pdaAsRead, c.options.pdaBackupFolder, c.ui)) {
             c.host.releaseAdapter();
-            c.ui.messageBox(box(std::string(kWriteFailed) + "\n\nNothing was written to the card.",
-                                std::nullopt));
+            c.ui.messageBox(windowBox(
+                std::string(kWriteFailed) + "\n\nNothing was written to the card.", std::nullopt));
             c.host.refreshControls();
+            outcome.ending = UpdateEnding::WriteFailed;
+            outcome.reason = "No copy of the card's PDA could be kept; nothing was written.";
             return;
         }
     }
@@ -151,6 +146,8 @@ void executeUpdate(UpdateContext& c, const PreparedUpdate& prepared) {
             }
             break;
         }
+        outcome.imagesWritten.push_back(i < prepared.paths.size() ? prepared.paths[i]
+                                                                  : std::string());
     }
     if (stoppedAt < prepared.images.size()) {
         // Stopped by the person: the card takes its protocols back and is let go, and the
@@ -161,10 +158,12 @@ void executeUpdate(UpdateContext& c, const PreparedUpdate& prepared) {
         const std::string name =
             stoppedAt < prepared.paths.size() ? prepared.paths[stoppedAt] : std::string("an image");
         c.host.setStatusText("Update stopped: the card's firmware is incomplete.");
-        c.ui.messageBox(box("Update stopped: \"" + name +
-                                "\" was not completely written, so the card's firmware is "
-                                "incomplete.\n\nRun the update again before removing the card.",
-                            "Update Stopped", ui::Icon::Error));
+        outcome.ending = UpdateEnding::Stopped;
+        outcome.reason = "Update stopped: \"" + name +
+                         "\" was not completely written, so the card's firmware is incomplete.";
+        c.ui.messageBox(
+            windowBox(outcome.reason + "\n\nRun the update again before removing the card.",
+                      "Update Stopped", ui::Icon::Error));
         c.host.refreshControls();
         return;
     }
@@ -186,18 +185,25 @@ void executeUpdate(UpdateContext& c, const PreparedUpdate& prepared) {
         const bool reset = c.session.finish();
         c.host.releaseAdapter();
         if (reset) {
-            c.ui.messageBox(box("Update Successful!   ", "Update Complete", ui::Icon::Information));
+            outcome.ending = UpdateEnding::Succeeded;
+            c.ui.messageBox(
+                windowBox("Update Successful!   ", "Update Complete", ui::Icon::Information));
         } else {
             // The new firmware is in flash, but the card goes on running the old one until
             // it starts again.
             c.host.setStatusText("Update FAILED: the card did not reset.");
-            c.ui.messageBox(box(kResetFailed, "Update Incomplete", ui::Icon::Error));
+            outcome.ending = UpdateEnding::ResetFailed;
+            outcome.reason =
+                "Update failed: the card did not reset and still runs its old firmware.";
+            c.ui.messageBox(windowBox(kResetFailed, "Update Incomplete", ui::Icon::Error));
         }
     } else {
         // Images programmed before the failure stay programmed; the card is left blocked and
         // un-reset, as a failed programming run leaves it.
         c.host.releaseAdapter();
-        c.ui.messageBox(box(writeFailure(prepared, failedAt), std::nullopt, ui::Icon::Error));
+        outcome.ending = UpdateEnding::WriteFailed;
+        outcome.reason = kWriteFailed;
+        c.ui.messageBox(windowBox(writeFailure(prepared, failedAt), std::nullopt, ui::Icon::Error));
     }
     c.host.refreshControls();
 }

@@ -173,7 +173,10 @@ TEST(CliExport, AsksBeforeStartingAndBeforeReplacingAFile) {
     const auto declined =
         bench.run({"export", target}, "o\nn\n", {}, Terminals{true, false, false});
     EXPECT_EQ(declined.exitCode, 1);
-    EXPECT_EQ(declined.out, kExportWarning + "[o]k or [c]ancel? Confirm Save As: " + target +
+    // Standard output is no terminal: it keeps the questions and answers, the terminal asks.
+    EXPECT_EQ(declined.out, kExportWarning + "(ok)\nConfirm Save As: " + target +
+                                " already exists.\nDo you want to replace it?\n(no)\n");
+    EXPECT_EQ(declined.err, kExportWarning + "[o]k or [c]ancel? Confirm Save As: " + target +
                                 " already exists.\nDo you want to replace it?\n[y]es or [n]o? ");
     EXPECT_EQ(readWholeFile(target), "keep me");
 

@@ -83,7 +83,7 @@ TEST(CliPda, SetAsksFirstAndRefusesTheAllZeroAddress) {
     EXPECT_EQ(zero.exitCode, 2);
     EXPECT_EQ(zero.err,
               "quillon-cli: --mac: 00-00-00-00-00-00 is the all-zero address, which names no "
-              "card; --force writes it all the same (quillon-cli --help tells more)\n");
+              "card; --force writes it all the same (quillon-cli pda set --help tells more)\n");
     EXPECT_EQ(bench.run({"pda", "show"}).out, kDefaultRecords + "2 0 74dd \n");
     EXPECT_EQ(bench.run({"pda", "set", "--yes", "--force", "--mac", "000000000000"}).exitCode, 0);
     EXPECT_NE(bench.run({"pda", "show"}).out.find("4 101 0 0 0 \n"), std::string::npos);

@@ -1,9 +1,11 @@
 // quillon-cli keeps the card whole: one process at a time on a bench, a copy of the PDA that can
 // be written back, and an update that is interrupted stops between blocks and says so.
 #include <gtest/gtest.h>
+
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <nlohmann/json.hpp>
 
 #include <chrono>
 #include <filesystem>
@@ -157,6 +159,64 @@ TEST(CliSafety, ASecondInterruptStopsTheUpdateAfterTheCurrentBlock) {
     // The card was not reset: it still reports its old station firmware.
     const auto versions = bench.run({"versions"});
     EXPECT_NE(versions.out.find("Station: 1.7.4"), std::string::npos) << versions.out;
+}
+
+TEST(CliSafety, AStoppedUpdateExits130WithJsonToo) {
+    sim::BenchConfig config = sim::defaultBenchConfig();
+    config.latency.enabled = true;
+    config.latency.perRequestMicros = 0;
+    config.latency.perKiBReadMicros = 0;
+    config.latency.perKiBWrittenMicros = 100000;
+    CliBench bench(config);
+    int out = -1;
+    int err = -1;
+    // The log on standard error says when the image is plugged; the writes follow at once.
+    const pid_t pid = spawn({"quillon-cli", "--bench", bench.folder(), "--json", "--verbose",
+                             "update", "--yes", testing::sample("station-1.8.0.hex")},
+                            out, err);
+    ASSERT_GT(pid, 0);
+    std::string errText;
+    char c = 0;
+    while (errText.find("[filename]") == std::string::npos && ::read(err, &c, 1) == 1) {
+        errText += c;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ::kill(pid, SIGINT);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ::kill(pid, SIGTERM);
+    const std::string outText = readAll(out);
+    errText += readAll(err);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+
+    ASSERT_TRUE(WIFEXITED(status)) << errText;
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    const auto document = nlohmann::json::parse(outText, nullptr, false);
+    ASSERT_FALSE(document.is_discarded()) << outText;
+    EXPECT_EQ(document["ok"], false);
+    EXPECT_EQ(document["outcome"], "stopped");
+    EXPECT_EQ(document["ending"], "stopped");
+    EXPECT_TRUE(document["imagesWritten"].empty());
+}
+
+TEST(CliSafety, CompletionNeitherWritesNorWaits) {
+    // An empty folder stays empty.
+    testing::TempDir empty;
+    const auto none = testing::runQuillonCli({"--bench", empty.path().string(), "adapters"}, {},
+                                             {{"QUILLON_COMPLETION", "1"}});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_TRUE(std::filesystem::is_empty(empty.path()));
+
+    // A bench in use answers at once.
+    CliBench bench;
+    sim::BenchLock other;
+    std::ostringstream said;
+    ASSERT_TRUE(other.acquire(bench.folder(), std::chrono::milliseconds(0), said, "test"));
+    const auto start = std::chrono::steady_clock::now();
+    const auto listed = bench.run({"adapters"}, {}, {{"QUILLON_COMPLETION", "1"}});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_EQ(listed.out, "0\tPRISM 802.11b Wireless LAN PCI Adapter (simulated)\n");
 }
 
 }  // namespace

@@ -178,7 +178,7 @@ TEST(CliSaysWhy, NoSuccessBeforeTheOutcome) {
         CliBench bench(c.config);
         std::vector<std::string> args = {"update", "--yes"};
         args.insert(args.end(), files.begin(), files.end());
-        const auto run = bench.run(args, {}, {}, c.terminals);
+        const auto run = bench.run(args, {}, {{"COLUMNS", "200"}}, c.terminals);
         // On a terminal the line is redrawn in place; its last state stays.
         const std::string shown = c.terminals.err ? run.err.substr(run.err.rfind('\r')) : run.err;
         EXPECT_EQ(withoutTimes(shown), c.err) << run.err;
@@ -242,11 +242,12 @@ TEST(CliSaysWhy, YesConfirmsAndForceGoesOnAfterAFailure) {
         const auto run = bench.run(args, t.input, {}, Terminals{true});
         EXPECT_EQ(run.exitCode, t.exitCode) << t.input;
         int prompts = 0;
-        for (std::size_t at = run.out.find(t.prompt); at != std::string::npos;
-             at = run.out.find(t.prompt, at + 1)) {
+        // Standard output is not the terminal: the questions go to the terminal.
+        for (std::size_t at = run.err.find(t.prompt); at != std::string::npos;
+             at = run.err.find(t.prompt, at + 1)) {
             ++prompts;
         }
-        EXPECT_EQ(prompts, t.prompts) << run.out;
+        EXPECT_EQ(prompts, t.prompts) << run.err;
     }
 }
 
@@ -267,18 +268,26 @@ TEST(CliSaysWhy, UsageErrorsNameWhatWasWrong) {
         {{"--adapter", "x", "versions"},
          2,
          "quillon-cli: --adapter: takes an adapter's number (0, 1, ...; quillon-cli adapters "
-         "lists them), not 'x' (quillon-cli --help tells more)\n"},
+         "lists them), not 'x' (quillon-cli versions --help tells more)\n"},
         {{"pda", "set", "--mac", "00:11:22:33:44"},
          2,
          "quillon-cli: --mac: '00:11:22:33:44' is not a MAC address (six bytes in hex, e.g. "
-         "00-02-B3-AB-CD-EF) (quillon-cli --help tells more)\n"},
+         "00-02-B3-AB-CD-EF) (quillon-cli pda set --help tells more)\n"},
         {{"pda", "set"},
          2,
-         "quillon-cli: pda set: give --mac, --serial or both (quillon-cli --help tells more)\n"},
+         "quillon-cli: pda set: give --mac, --serial or both (quillon-cli pda set --help tells "
+         "more)\n"},
+        {{"pda", "set", "--mac"},
+         2,
+         "quillon-cli: --mac needs a value (MAC) (quillon-cli pda set --help tells more)\n"},
+        {{"update"}, 2, "quillon-cli: FILE is missing (quillon-cli update --help tells more)\n"},
+        {{"versions", "x"},
+         2,
+         "quillon-cli: unexpected argument: x (quillon-cli versions --help tells more)\n"},
         {{"export", "card.bin"},
          2,
          "quillon-cli: FILE: the export writes .hex (S-records) or .dmp (text dump) files "
-         "(quillon-cli --help tells more)\n"},
+         "(quillon-cli export --help tells more)\n"},
         {{"--bench", bench.file("nowhere"), "versions"},
          1,
          "quillon-cli: " + bench.file("nowhere") +
@@ -305,7 +314,7 @@ TEST(CliSaysWhy, ValuesTheCardShouldNotGet) {
         int exitCode;
         std::string err;
     };
-    const std::string tail = " (quillon-cli --help tells more)\n";
+    const std::string tail = " (quillon-cli pda set --help tells more)\n";
     const Case cases[] = {
         {{"--mac", "FF-FF-FF-FF-FF-FF"},
          2,

@@ -114,10 +114,12 @@ TEST(CliConvert, FailureSaysWhyInOneLineAndLeavesTheTargetUntouched) {
          "quillon-cli: " + dir.file("none.dmp") + ": No such file.\n"},
         {{"convert", dir.file("x.bin"), target},
          2,
-         "quillon-cli: " + dir.file("x.bin") + ": not a .hex or .dmp file\n"},
-        {{"convert", bad, dir.file("out.srec")},
+         "quillon-cli: " + dir.file("x.bin") +
+             ": not an S-record file (.hex, .s19, .srec, .mot) or a .dmp file\n"},
+        {{"convert", bad, dir.file("out.bin")},
          2,
-         "quillon-cli: " + dir.file("out.srec") + ": can only write .hex or .dmp files\n"},
+         "quillon-cli: " + dir.file("out.bin") +
+             ": can only write S-records (.hex, .s19, .srec, .mot) or .dmp files\n"},
     };
     for (const Case& c : cases) {
         const auto run = runQuillonCli(c.args);
@@ -125,6 +127,21 @@ TEST(CliConvert, FailureSaysWhyInOneLineAndLeavesTheTargetUntouched) {
         EXPECT_EQ(run.err, c.err);
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(readWholeFile(target), "keep me");
+    }
+}
+
+TEST(CliFileKinds, EverySRecordExtensionIsReadAlike) {
+    TempDir dir;
+    const std::string station = readWholeFile(sourceDir() + "/samples/station-1.8.0.hex");
+    for (const std::string& name :
+         {std::string("station.s19"), std::string("station.SREC"), std::string("station.mot")}) {
+        const std::string path = dir.write(name, station);
+        const auto info = runQuillonCli({"info", path});
+        EXPECT_EQ(info.exitCode, 0) << name << info.err;
+        EXPECT_NE(info.out.find("Contains STATION firmware, version 1.8.0"), std::string::npos)
+            << info.out;
+        const auto converted = runQuillonCli({"convert", path, dir.file(name + ".dmp")});
+        EXPECT_EQ(converted.exitCode, 0) << name << converted.err;
     }
 }
 

@@ -226,8 +226,8 @@ TEST(CliUpdate, ReportColoursOnlyOnATerminalWithoutNoColor) {
 
 TEST(CliUpdate, ProgressBarOnATerminal) {
     CliBench bench;
-    const auto run = bench.run(updateArgs({"--yes"}, {sample("station-1.8.0.hex")}), {}, {},
-                               Terminals{false, false, true});
+    const auto run = bench.run(updateArgs({"--yes"}, {sample("station-1.8.0.hex")}), {},
+                               {{"COLUMNS", "200"}}, Terminals{false, false, true});
     EXPECT_EQ(run.exitCode, 0);
     // Drawn in place: each state starts with a carriage return and a line erase.
     EXPECT_EQ(
@@ -242,8 +242,8 @@ TEST(CliUpdate, ProgressBarOnATerminal) {
 
     // --no-verify writes without reading back, and the progress says nothing of verifying.
     const auto unverified =
-        bench.run(updateArgs({"--yes", "--no-verify"}, {sample("station-1.8.0.hex")}), {}, {},
-                  Terminals{false, false, true});
+        bench.run(updateArgs({"--yes", "--no-verify"}, {sample("station-1.8.0.hex")}), {},
+                  {{"COLUMNS", "200"}}, Terminals{false, false, true});
     EXPECT_EQ(unverified.exitCode, 0);
     EXPECT_NE(unverified.err.find("24.0 KiB [##############################] 100%: written in "),
               std::string::npos)
@@ -270,6 +270,35 @@ TEST(CliUpdate, ABlockTheCardStoredWronglyFailsTheUpdate) {
     // Unverified, the card's wrong byte passes for a success.
     EXPECT_EQ(
         bench.run(updateArgs({"--yes", "--no-verify"}, {sample("station-1.8.0.hex")})).exitCode, 0);
+}
+
+TEST(CliUpdate, ProgressFitsTheTerminalAndNeverRunsBackwards) {
+    CliBench bench;
+    const auto narrow = bench.run(updateArgs({"--yes"}, {sample("station-1.8.0.hex")}), {},
+                                  {{"COLUMNS", "60"}}, Terminals{false, false, true});
+    EXPECT_EQ(narrow.exitCode, 0);
+    int last = -1;
+    std::size_t at = 0;
+    while ((at = narrow.err.find("\r\x1b[K", at)) != std::string::npos) {
+        at += 4;
+        const std::string line = narrow.err.substr(at, narrow.err.find_first_of("\r\n", at) - at);
+        EXPECT_LE(line.size(), 59u) << line;
+        const auto percent = line.find("] ");
+        if (percent == std::string::npos) {
+            continue;  // the image named before its bar starts
+        }
+        const int shown = std::stoi(line.substr(percent + 2));
+        EXPECT_GE(shown, last) << narrow.err;
+        last = shown;
+    }
+    EXPECT_EQ(last, 100);
+    EXPECT_NE(narrow.err.find("100%: written"), std::string::npos) << narrow.err;
+
+    // A terminal that takes no escape sequences gets none.
+    const auto dumb = bench.run(updateArgs({"--yes"}, {sample("station-1.8.0.hex")}), {},
+                                {{"TERM", "dumb"}}, Terminals{false, false, true});
+    EXPECT_EQ(dumb.exitCode, 0);
+    EXPECT_EQ(dumb.err.find('\x1b'), std::string::npos) << dumb.err;
 }
 
 }  // namespace

@@ -158,15 +158,25 @@ TEST(TerminalDialogs, QuestionsOnATerminalAskUntilAnswered) {
     const ui::Answer answer = ui.messageBox(
         {"Continue?", "Warning", ui::Owner::MainWindow, ui::Buttons::YesNo, ui::Icon::Warning});
     EXPECT_EQ(answer, ui::Answer::Yes);
-    EXPECT_EQ(face.out.str(), "Warning: Continue?\n[y]es or [n]o? [y]es or [n]o? ");
+    // Standard output is no terminal: the question is put on the terminal, the output keeps
+    // the question and its answer.
+    EXPECT_EQ(face.out.str(), "Warning: Continue?\n(yes)\n");
+    EXPECT_EQ(face.err.str(),
+              "Warning: Continue?\n[y]es or [n]o? Please answer y, yes, n or no (an empty "
+              "answer is no).\n[y]es or [n]o? ");
 
-    // The end of the input is the safe answer.
-    Face ended("", true);
-    cli::TerminalUserInterface endedUi(ended.io, cli::TerminalOptions{});
-    EXPECT_EQ(endedUi.messageBox({"Go?", std::nullopt, ui::Owner::None, ui::Buttons::OkCancel,
-                                  ui::Icon::Question}),
-              ui::Answer::Cancel);
-    EXPECT_EQ(ended.out.str(), "Error: Go?\n[o]k or [c]ancel? \n");
+    // An empty answer and the end of the input are the safe answer.
+    for (const std::string& input : {std::string(), std::string("\n")}) {
+        Face ended(input, true);
+        ended.io.outIsTerminal = true;
+        cli::TerminalUserInterface endedUi(ended.io, cli::TerminalOptions{});
+        EXPECT_EQ(endedUi.messageBox({"Go?", std::nullopt, ui::Owner::None, ui::Buttons::OkCancel,
+                                      ui::Icon::Question}),
+                  ui::Answer::Cancel);
+        EXPECT_EQ(ended.out.str(), input.empty() ? "Error: Go?\n[o]k or [c]ancel? \n"
+                                                 : "Error: Go?\n[o]k or [c]ancel? ");
+        EXPECT_EQ(ended.err.str(), "");
+    }
 }
 
 TEST(TerminalDialogs, ReportsWithOneWayOutAskNothing) {

@@ -40,13 +40,15 @@ TEST_F(CardReports, FirmwareVersionsShowVersionsIdentificationAndRanges) {
     expectAdapterReleased();
 }
 
-TEST_F(CardReports, FirmwareVersionsShowAnUnreadableRangeAsZeros) {
+TEST_F(CardReports, FirmwareVersionsNameWhatTheCardDidNotAnswer) {
     card().faults().unreadableRids = {kRidModemSupplierRange, kRidStationIdentity};
-    showFirmwareVersions(host, session, ui);
+    const ui::Outcome outcome = showFirmwareVersions(host, session, ui);
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_NE(ui.boxes[0].text.find("Primary: 1.1.0 (Station RID read failure)\n\n"),
               std::string::npos);
-    EXPECT_NE(ui.boxes[0].text.find("\nModem Supplier Range=0..0\n"), std::string::npos);
+    // A range never read is no range of 0..0.
+    EXPECT_NE(ui.boxes[0].text.find("\nModem Supplier Range=(read failure)\n"), std::string::npos);
+    EXPECT_EQ(outcome.ending, ui::Ending::Failed);
     expectAdapterReleased();
 }
 
@@ -87,16 +89,20 @@ class DriverVersionReport : public CommandBenchTest,
 
 TEST_P(DriverVersionReport, ShowsTheThreeParts) {
     card().setDriverVersion(GetParam().version, GetParam().answers);
-    showDriverVersion(host, session, ui);
+    const ui::Outcome outcome = showDriverVersion(host, session, ui);
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].caption, "Driver Version for Selected Card");
     EXPECT_EQ(ui.boxes[0].text, GetParam().text);
+    EXPECT_EQ(outcome.done(), GetParam().answers);
     expectAdapterReleased();
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, DriverVersionReport,
                          ::testing::Values(DriverCase{0x00010203, true, "Version: 1. 2. 3"},
-                                           DriverCase{0x00010203, false, "Version: 0. 0. 0"},
+                                           // No answer is no version of 0.0.0.
+                                           DriverCase{0x00010203, false,
+                                                      "The driver did not answer the version "
+                                                      "request."},
                                            DriverCase{0x000A0B0C, true, "Version: 10.11.12"},
                                            // A negative version only fails the update's check.
                                            DriverCase{0xFFFF10FF, true, "Version: 65535.16.255"}));
