@@ -34,24 +34,47 @@ void MainWindow::detectAdapters(bool autoSelect) {
     session_.closeAdapter();
 
     view_.adapters.clear();
+    adapterNames_.clear();
     view_.selectedAdapterRow = -1;
     for (const card::AdapterListEntry& entry :
          card::detectUsableAdapters(session_, library_, registry_)) {
         view_.adapters.push_back(AdapterListRow{entry.text, entry.itemData});
+        adapterNames_.push_back(entry.text);
     }
+    labelAdapters();
 
     if (autoSelect && view_.adapters.size() == 1) {
         view_.selectedAdapterRow = 0;
         selectAdapter();
     }
     if (view_.adapters.empty()) {
-        view_.adapters.push_back(AdapterListRow{std::string(card::kNoAdaptersDetected), 0});
+        view_.adapters.push_back(AdapterListRow{std::string(card::kNoAdaptersDetected), 0, true});
     }
     refreshControls();
 }
 
+void MainWindow::labelAdapters() {
+    for (std::size_t i = 0; i < view_.adapters.size() && i < adapterNames_.size(); ++i) {
+        AdapterListRow& row = view_.adapters[i];
+        const std::string& name = adapterNames_[i];
+        std::size_t sharing = 0;
+        for (const std::string& other : adapterNames_) {
+            sharing += other == name ? 1 : 0;
+        }
+        row.text = name;
+        if (sharing > 1) {
+            row.text += " (#" + std::to_string(row.itemData);
+            if (const auto mac = adapterMacs_.find(row.itemData); mac != adapterMacs_.end()) {
+                row.text += ", " + mac->second;
+            }
+            row.text += ")";
+        }
+    }
+}
+
 void MainWindow::onAdapterListSelection(int row) {
-    if (row < 0 || static_cast<std::size_t>(row) >= view_.adapters.size()) {
+    if (row < 0 || static_cast<std::size_t>(row) >= view_.adapters.size() ||
+        view_.adapters[static_cast<std::size_t>(row)].placeholder) {
         return;
     }
     view_.selectedAdapterRow = row;
@@ -61,7 +84,8 @@ void MainWindow::onAdapterListSelection(int row) {
 
 void MainWindow::selectAdapter() {
     const int row = view_.selectedAdapterRow;
-    if (row < 0 || static_cast<std::size_t>(row) >= view_.adapters.size()) {
+    if (row < 0 || static_cast<std::size_t>(row) >= view_.adapters.size() ||
+        view_.adapters[static_cast<std::size_t>(row)].placeholder) {
         return;
     }
     const AdapterListRow chosen = view_.adapters[static_cast<std::size_t>(row)];
@@ -84,7 +108,6 @@ void MainWindow::selectAdapter() {
         return;
     }
 
-    view_.adapterNameText = "Opened: " + chosen.text;
     view_.statusText.clear();
 
     pda_.clear();
@@ -101,6 +124,11 @@ void MainWindow::selectAdapter() {
     std::array<std::uint8_t, 6> address{};
     view_.currentMacText =
         session_.readPermanentAddress(address) ? macAddressText(address) : std::string();
+    if (!view_.currentMacText.empty()) {
+        adapterMacs_[chosen.itemData] = view_.currentMacText;
+        labelAdapters();
+    }
+    view_.adapterNameText = "Opened: " + view_.adapters[static_cast<std::size_t>(row)].text;
 
     adapterSelected_ = true;
     selectedAdapterIndex_ = chosen.itemData;

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <array>
+#include <filesystem>
 #include <map>
 
 #include "card/adapter_session.h"
@@ -43,6 +44,16 @@ const std::map<int, std::string_view>& tooltips() {
         {kCmdForceAllBlocks, "Write all blocks even if no changes need to be made"},
     };
     return table;
+}
+
+std::string fileName(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+std::string tooManyFiles(int count) {
+    return std::to_string(count) + " files queued: an update takes at most " +
+           std::to_string(update::kUpdateFileLimit) + ". Remove " +
+           std::to_string(count - update::kUpdateFileLimit) + " before pressing Continue.";
 }
 
 std::string upperCase(std::string text) {
@@ -132,17 +143,41 @@ void MainWindow::onSystemCommand(int command) {
 }
 
 void MainWindow::onDropFiles(const std::vector<std::string>& paths) {
-    // A dropped name is taken into a 250-character buffer.
-    constexpr std::size_t kDropNameLimit = 249;
-    for (const std::string& path : paths) {
-        fileList_.addFile(path.substr(0, kDropNameLimit), ui_);
-    }
-    push();
+    // A dropped name is kept whole, however long: cut, it would name another file or none.
+    addFiles(paths);
 }
 
 void MainWindow::onCopyData(const std::string& path) {
     // The data handed over ends at its first zero, as the sender's string did.
-    fileList_.addFile(path.substr(0, path.find('\0')), ui_);
+    addFiles({path.substr(0, path.find('\0'))});
+}
+
+void MainWindow::addFiles(const std::vector<std::string>& paths) {
+    std::string told;
+    for (const std::string& path : paths) {
+        std::vector<std::string> before;
+        for (int i = 0; i < fileList_.count(); ++i) {
+            before.push_back(fileList_.pathAt(i));
+        }
+        fileList_.addFile(path, ui_);
+        // One file of each firmware kind is kept: the person hears which one went.
+        for (const std::string& old : before) {
+            bool kept = false;
+            for (int i = 0; i < fileList_.count() && !kept; ++i) {
+                kept = fileList_.pathAt(i) == old;
+            }
+            if (!kept && old != path) {
+                told = fileName(path) + " replaces " + fileName(old) + ".";
+            }
+        }
+    }
+    const int count = fileList_.count();
+    if (count > update::kUpdateFileLimit) {
+        told = tooManyFiles(count);
+    }
+    if (!told.empty()) {
+        view_.statusText = told;
+    }
     push();
 }
 
@@ -239,8 +274,7 @@ void MainWindow::addFileByDialog() {
         FileDialogRequest::Kind::Open, "hex", "",
         "Firmware (*.hex, *.pda)|*.hex;*.pda|All Files (*.*)|*.*|", true, false, true});
     if (chosen) {
-        fileList_.addFile(chosen->path, ui_);
-        push();
+        addFiles({chosen->path});
     }
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -111,12 +112,20 @@ class MainWindow : public ui::CommandHost {
     // card (see update::DryRun).
     void setDryRun(std::optional<update::DryRun> dryRun) { dryRun_ = std::move(dryRun); }
     const update::SupplierRange& primarySupplier() const { return primarySupplier_; }
+    // The PDA records the last "Continue" would change (or changed), for faces that list them.
+    const std::vector<update::PdaChange>& lastPdaChanges() const { return lastPdaChanges_; }
     // What the last "Continue" did; none before the first.
     const std::optional<update::UpdateOutcome>& lastUpdate() const { return lastUpdate_; }
 
   private:
     ui::Outcome routeCommand(int command);
+    // The adapter list's texts: an adapter whose name another one shares is told apart by its
+    // number and, once it was selected, its MAC address.
+    void labelAdapters();
     void addFileByDialog();
+    // Queues the files in order and says in the status line which queued file each one
+    // replaced, and when the queue holds more files than an update takes.
+    void addFiles(const std::vector<std::string>& paths);
     void showAbout();
     void refreshPdaFields();
 
@@ -130,9 +139,12 @@ class MainWindow : public ui::CommandHost {
     std::optional<update::DryRun> dryRun_;
     std::optional<update::UpdateOutcome> lastUpdate_;
     update::SupplierRange primarySupplier_;
+    std::vector<update::PdaChange> lastPdaChanges_;
     ui::MainWindowView view_;
     std::string partNumberText_;
     std::string platformText_;
+    std::vector<std::string> adapterNames_;             // the list's adapters, as found
+    std::map<std::uint32_t, std::string> adapterMacs_;  // by item data, once read
     bool adapterSelected_ = false;
     std::uint32_t selectedAdapterIndex_ = 0;
     ui::Cursor cursor_ = ui::Cursor::Arrow;

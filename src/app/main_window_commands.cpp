@@ -21,6 +21,8 @@ ui::Outcome MainWindow::routeCommand(int command) {
             update::UpdateContext context{
                 *this,    session_,         pda_, fileList_,
                 options_, primarySupplier_, ui_,  dryRun_ ? &*dryRun_ : nullptr};
+            lastPdaChanges_.clear();
+            context.pdaChanges = &lastPdaChanges_;
             lastUpdate_ = update::updateCard(context);
             return lastUpdate_->outcome();
         }

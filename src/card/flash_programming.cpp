@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <string>
 
 #include "base/log.h"
@@ -37,6 +38,21 @@ CardContent compareWithCard(AdapterSession& session, const AuxBlock& block,
 
 }  // namespace
 
+std::string blockErrorQuestion(std::uint32_t address, std::string_view imageName) {
+    char where[16];
+    std::snprintf(where, sizeof where, "0x%06X", static_cast<unsigned>(address));
+    std::string text = "Error programming block at ";
+    text += where;
+    if (!imageName.empty()) {
+        text += " of \"";
+        text += imageName;
+        text += "\"";
+    }
+    // Going on skips the block: the image is then incomplete whatever follows.
+    text += ".\n\nGoing on leaves that block unwritten and the image incomplete. Continue anyway?";
+    return text;
+}
+
 bool writeBlock(AdapterSession& session, const AuxBlock& block, bool force, bool verify) {
     if (!force) {
         const CardContent before = compareWithCard(session, block);
@@ -55,7 +71,7 @@ bool writeBlock(AdapterSession& session, const AuxBlock& block, bool force, bool
 
 bool programImage(AdapterSession& session, image::MemoryImage& image, ui::ProgressBar* progress,
                   bool forceAllBlocks, bool verifyDownloads, bool askOnBlockError,
-                  ui::UserInterface& ui) {
+                  ui::UserInterface& ui, std::string_view imageName) {
     session.resetEvent();
     if (progress != nullptr) {
         const std::uint16_t count =
@@ -98,7 +114,7 @@ bool programImage(AdapterSession& session, image::MemoryImage& image, ui::Progre
                 break;
             }
             ui::MessageBox box;
-            box.text = "Error programming block. Continue anyway?";
+            box.text = blockErrorQuestion(block.address, imageName);
             box.caption = "Programming error.";
             box.buttons = ui::Buttons::YesNo;
             box.question = ui::Question::AfterFailure;

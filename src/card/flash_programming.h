@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "card/adapter_session.h"
 #include "image/memory_image.h"
@@ -23,12 +25,16 @@ inline constexpr std::uint32_t kBlockAlignment = 0x10000;
 bool writeBlock(AdapterSession& session, const AuxBlock& block, bool force, bool verify);
 
 // Programs every block of image, advancing the progress bar (when given) block by block. With
-// askOnBlockError, a failed block asks whether to go on. Stops after the current block when
-// the person asks to stop (ui.stopRequested). True only when every block was written (and
-// verified when asked).
+// askOnBlockError, a failed block asks whether to go on, naming the block's address and the
+// image (imageName, when given); the answer that stops is the safe one. Stops after the
+// current block when the person asks to stop (ui.stopRequested). True only when every block
+// was written (and verified when asked).
 bool programImage(AdapterSession& session, image::MemoryImage& image, ui::ProgressBar* progress,
                   bool forceAllBlocks, bool verifyDownloads, bool askOnBlockError,
-                  ui::UserInterface& ui);
+                  ui::UserInterface& ui, std::string_view imageName = {});
+
+// The question after a failed block: which block of which image, and what going on costs.
+std::string blockErrorQuestion(std::uint32_t address, std::string_view imageName);
 
 // Writes pda to the card's PDA address as one block. A PDA too large to flatten is refused
 // without anything being sent.

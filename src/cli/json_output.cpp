@@ -397,6 +397,18 @@ std::string updateJson(const app::MainWindow& window, const TerminalUserInterfac
                           {"seconds", image.seconds}});
     }
     document["images"] = images;
+    json changes = json::array();
+    for (const update::PdaChange& change : window.lastPdaChanges()) {
+        const char* kind = change.kind == update::PdaChange::Kind::Added     ? "added"
+                           : change.kind == update::PdaChange::Kind::Removed ? "removed"
+                                                                             : "changed";
+        json entry = {
+            {"code", change.code}, {"name", update::pdrName(change.code)}, {"change", kind}};
+        entry["before"] = change.before;
+        entry["after"] = change.after;
+        changes.push_back(entry);
+    }
+    document["pdaChanges"] = changes;
     const std::optional<update::UpdateOutcome>& update = window.lastUpdate();
     json report = json::array();
     json findings = json::array();

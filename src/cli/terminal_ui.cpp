@@ -354,6 +354,8 @@ bool TerminalUserInterface::runPdaSettingsDialog(pda::PdaSettingsDialog& dialog)
     if (input.keepCase) {
         dialog.setConvertToUppercase(false);
     }
+    // The command line refused a group address already, unless --force wrote it all the same.
+    dialog.setForce(options_.force);
     if (!dialog.confirm(*this)) {
         pdaSettingsRejected_ = true;
         return false;

@@ -168,10 +168,14 @@ ui::Outcome modifyPda(ui::CommandHost& host, card::AdapterSession& session, PdaI
             } else if (written == PdaWrite::NotLoaded) {
                 tell(ui, kNotLoaded, "PDA Update", ui::Icon::Error);
             } else {
+                // The card did not take the write: the window keeps the PDA as it was read.
+                pda = asRead;
                 tell(ui, "PDA Update Failed. Unable to write to card.", "PDA Update");
             }
         } else {
-            // A failed driver check leaves the adapter open.
+            // A failed driver check leaves the adapter open; nothing was written, so the
+            // window's PDA stays what the card holds.
+            pda = asRead;
             host.releaseAdapter();
             outcome = ui::Outcome::failed(kNotOpened);
         }
@@ -183,7 +187,13 @@ ui::Outcome modifyPda(ui::CommandHost& host, card::AdapterSession& session, PdaI
 ui::Outcome clearPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
                      const ui::ProgrammingOptions& options, ui::UserInterface& ui) {
     ui::Outcome outcome = ui::Outcome::cancelled();
-    if (ui::confirm(ui, "Are you sure you want to clear the PDA?", "Warning:")) {
+    ui::MessageBox question = ui::windowBox(
+        "Are you sure you want to clear the PDA? The card loses its MAC address and calibration "
+        "data.",
+        "Warning:", ui::Icon::None, ui::Buttons::OkCancel, ui::Question::Confirmation);
+    // Nothing brings the card's identity back but the copy: Enter keeps it.
+    question.stopsByDefault = true;
+    if (ui.messageBox(question) == ui::Answer::Ok) {
         outcome = ui::Outcome::failed(kNotOpened);
         if (host.ensureAdapterOpen(true)) {
             // Clearing is the one write allowed over a PDA that did not read; there is then

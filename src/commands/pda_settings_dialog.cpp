@@ -15,11 +15,34 @@ void toUpper(std::string& text) {
     }
 }
 
+void refuse(ui::UserInterface& ui, std::string text) {
+    ui::MessageBox box;
+    box.text = std::move(text);
+    box.owner = ui::Owner::MainWindow;
+    ui.messageBox(box);
+}
+
+// Why the card cannot take this serial number, or empty when it can.
+std::string serialProblem(const std::string& serial) {
+    if (serial.empty()) {
+        return "Bad Serial Number: the serial number may not be empty.";
+    }
+    for (const char c : serial) {
+        if (c < 0x20 || c > 0x7E) {
+            return "Bad Serial Number: the serial number takes ASCII letters, digits and signs "
+                   "only.";
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
 PdaSettingsDialog::PdaSettingsDialog(std::string macText, std::string serialText) {
     onMacTextChanged(std::move(macText));
     setSerialText(std::move(serialText));
+    initialMac_ = macText_;
+    initialSerial_ = serialText_;
 }
 
 const std::string& PdaSettingsDialog::onMacTextChanged(std::string text) {
@@ -54,12 +77,29 @@ bool PdaSettingsDialog::confirm(ui::UserInterface& ui) {
     if (convertToUppercase_) {
         toUpper(serialText_);
     }
-    if (!parseMac(macText_)) {
-        ui::MessageBox box;
-        box.text = "Bad MAC Address";
-        box.owner = ui::Owner::MainWindow;
-        ui.messageBox(box);
+    const auto mac = parseMac(macText_);
+    if (!mac) {
+        refuse(ui, "Bad MAC Address");
         return false;
+    }
+    // What the card had already may go back unchanged; only what the person typed is judged.
+    if (macText_ != initialMac_ && !force_) {
+        if (((*mac)[0] & 0x01) != 0) {
+            refuse(ui, "Bad MAC Address: " + macText_ +
+                           " is a group (multicast or broadcast) address, which no card may send "
+                           "from.");
+            return false;
+        }
+        if ((*mac)[0] == 0 && (*mac)[1] == 0 && (*mac)[2] == 0) {
+            refuse(ui, "Bad MAC Address: " + macText_ + " is not an address any card may have.");
+            return false;
+        }
+    }
+    if (serialText_ != initialSerial_) {
+        if (const std::string problem = serialProblem(serialText_); !problem.empty()) {
+            refuse(ui, problem);
+            return false;
+        }
     }
     return true;
 }

@@ -28,10 +28,18 @@ class PdaSettingsDialog {
     void setConvertToUppercase(bool convert);
 
     // "Write to Card Now": turns the serial to upper case when asked, then accepts a valid MAC
-    // address; otherwise tells the person "Bad MAC Address" and the dialog stays open.
+    // address; otherwise tells the person "Bad MAC Address" and the dialog stays open. A
+    // changed MAC address that no card may have (a group address, all zeros) and a changed
+    // serial number the card cannot hold (empty, or not printable ASCII) are refused with
+    // their reason too, unless the person forces them.
     bool confirm(ui::UserInterface& ui);
+    // Lets confirm() accept a group or all-zero MAC address (a face's "force").
+    void setForce(bool force) { force_ = force; }
 
   private:
+    std::string initialMac_;
+    std::string initialSerial_;
+    bool force_ = false;
     std::string macText_;
     std::string serialText_;
     bool convertToUppercase_ = true;

@@ -1,6 +1,7 @@
 #include "gui/gui_application.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QTimer>
 #include <chrono>
@@ -46,8 +47,13 @@ int runGui(QApplication& application, const QStringList& arguments, const GuiOpt
     const QString name =
         options.instanceName.isEmpty() ? SingleInstance::defaultName() : options.instanceName;
 
-    // A copy that runs already takes the files; this one shows nothing.
-    const int taken = SingleInstance::handOver(name, files);
+    // A copy that runs already takes the files; this one shows nothing. The running copy
+    // works in a folder of its own, so it is given the paths whole.
+    QStringList absolute;
+    for (const QString& file : files) {
+        absolute << (file.isEmpty() ? file : QFileInfo(file).absoluteFilePath());
+    }
+    const int taken = SingleInstance::handOver(name, absolute);
     if (taken == files.size()) {
         writeLog("quillon: handed %d file(s) to the running copy\n", taken);
         return 0;

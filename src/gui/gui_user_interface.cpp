@@ -3,11 +3,13 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include "gui/about_dialog.h"
 #include "gui/main_window_widget.h"
 #include "gui/pda_settings_window.h"
 #include "gui/progress_window.h"
+#include "gui/qt_text.h"
 #include "gui/report_dialog.h"
 
 namespace quillon::gui {
@@ -17,10 +19,6 @@ namespace {
 constexpr const char* kApplicationName = "quillon";
 // What a system message box shows when it is given no caption and no owner.
 constexpr const char* kDefaultCaption = "Error";
-
-QString fromLatin1(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QMessageBox::Icon iconOf(ui::Icon icon) {
     switch (icon) {
@@ -61,15 +59,19 @@ QStringList qtNameFilters(const std::string& filter) {
 ui::Answer GuiUserInterface::messageBox(const ui::MessageBox& box) {
     QString caption;
     if (box.caption) {
-        caption = fromLatin1(*box.caption);
+        caption = qText(*box.caption);
     } else {
         caption = QString::fromLatin1(box.owner == ui::Owner::MainWindow ? kApplicationName
                                                                          : kDefaultCaption);
     }
     QWidget* owner = box.owner == ui::Owner::MainWindow && window_.isVisible() ? &window_ : nullptr;
-    QMessageBox message(iconOf(box.icon), caption, fromLatin1(box.text), QMessageBox::NoButton,
-                        owner);
+    QMessageBox message(iconOf(box.icon), caption, qText(box.text), QMessageBox::NoButton, owner);
     message.setObjectName(QStringLiteral("messageBox"));
+    // The box says that a file did not load; the reader said why.
+    if (!pendingReason_.empty()) {
+        message.setInformativeText(qText(pendingReason_));
+        pendingReason_.clear();
+    }
     switch (box.buttons) {
         case ui::Buttons::Ok:
             message.setStandardButtons(QMessageBox::Ok);
@@ -80,6 +82,15 @@ ui::Answer GuiUserInterface::messageBox(const ui::MessageBox& box) {
         case ui::Buttons::YesNo:
             message.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
             break;
+    }
+    // After a failure, Enter takes the answer that stops; going on must be chosen.
+    if (box.defaultStops()) {
+        message.setDefaultButton(box.buttons == ui::Buttons::YesNo ? QMessageBox::No
+                                                                   : QMessageBox::Cancel);
+    } else if (box.buttons == ui::Buttons::YesNo) {
+        message.setDefaultButton(QMessageBox::Yes);
+    } else if (box.buttons == ui::Buttons::OkCancel) {
+        message.setDefaultButton(QMessageBox::Ok);
     }
     switch (message.exec()) {
         case QMessageBox::Ok:
@@ -108,8 +119,27 @@ std::optional<ui::FileDialogResult> GuiUserInterface::fileDialog(
     dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
     const QStringList filters = qtNameFilters(request.filter);
     dialog.setNameFilters(filters);
+    // A name typed without an extension gets the one of the filter chosen, so that a text
+    // dump is never saved as ".hex".
+    if (save) {
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog](const QString& filter) {
+                             const qsizetype dot = filter.indexOf(QStringLiteral("*."));
+                             if (dot >= 0) {
+                                 QString suffix = filter.mid(dot + 2);
+                                 const qsizetype end =
+                                     suffix.indexOf(QRegularExpression(QStringLiteral("[ );]")));
+                                 if (end >= 0) {
+                                     suffix.truncate(end);
+                                 }
+                                 if (!suffix.isEmpty() && suffix != QStringLiteral("*")) {
+                                     dialog.setDefaultSuffix(suffix);
+                                 }
+                             }
+                         });
+    }
     if (!request.initialName.empty()) {
-        dialog.selectFile(fromLatin1(request.initialName));
+        dialog.selectFile(qText(request.initialName));
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
@@ -132,7 +162,18 @@ std::unique_ptr<ui::ProgressWindow> GuiUserInterface::createProgressWindow() {
 
 bool GuiUserInterface::runPdaSettingsDialog(pda::PdaSettingsDialog& dialog) {
     PdaSettingsWindow window(dialog, *this, &window_);
-    return window.exec() == QDialog::Accepted;
+    if (window.exec() != QDialog::Accepted) {
+        return false;
+    }
+    // The card's identity is about to change: the person sees the values once more and says so.
+    ui::MessageBox question;
+    question.text = "Write MAC Address " + dialog.macText() + " and Serial Number " +
+                    dialog.serialText() + " to the card's PDA?";
+    question.caption = "View / Modify PDA Settings";
+    question.owner = ui::Owner::MainWindow;
+    question.buttons = ui::Buttons::OkCancel;
+    question.question = ui::Question::Confirmation;
+    return messageBox(question) == ui::Answer::Ok;
 }
 
 void GuiUserInterface::showAbout() {
@@ -154,6 +195,10 @@ void GuiUserInterface::enableMainWindow(bool enabled) {
 
 void GuiUserInterface::pushMainWindow(const ui::MainWindowView& view) {
     window_.showView(view);
+}
+
+void GuiUserInterface::fileNotRead(const std::string& path, const std::string& reason) {
+    pendingReason_ = path + ": " + reason;
 }
 
 void GuiUserInterface::notice(const std::string& text) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QStringList>
+#include <string>
 
 #include "ui/user_interface.h"
 
@@ -26,9 +27,12 @@ class GuiUserInterface : public ui::UserInterface {
     void enableMainWindow(bool enabled) override;
     void pushMainWindow(const ui::MainWindowView& view) override;
     void notice(const std::string& text) override;
+    // Kept for the box that follows, which shows the reason under its own text.
+    void fileNotRead(const std::string& path, const std::string& reason) override;
 
   private:
     MainWindowWidget& window_;
+    std::string pendingReason_;
 };
 
 // The Qt name filter of a dialog filter ("Hex File (*.hex)|*.hex|...|"), one entry per pair.

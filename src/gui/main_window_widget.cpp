@@ -1,5 +1,7 @@
 #include "gui/main_window_widget.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -16,22 +18,20 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QTreeWidget>
 #include <QUrl>
 
 #include "app/main_window.h"
 #include "gui/dialog_units.h"
 #include "gui/pictures.h"
+#include "gui/qt_text.h"
 
 namespace quillon::gui {
 
 using namespace quillon::ui;
 
 namespace {
-
-QString fromLatin1(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QString idName(int id) {
     return QString::number(id);
@@ -67,7 +67,7 @@ MainWindowWidget::MainWindowWidget(bool developerMenu, QWidget* parent) : QMainW
 
     auto* client = new QWidget(this);
     client->setFont(units.font());
-    client->setFixedSize(units.size(248, 222));
+    client->resize(units.size(248, 222));
     client->installEventFilter(this);
     setCentralWidget(client);
 
@@ -87,7 +87,11 @@ MainWindowWidget::MainWindowWidget(bool developerMenu, QWidget* parent) : QMainW
     adapters_->setObjectName(idName(1016));
     adapters_->setGeometry(units.rect(5, 33, 236, 30));
     adapters_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    connect(adapters_, &QListWidget::currentRowChanged, this, &MainWindowWidget::adapterRowChanged);
+    // Only the person's choice selects an adapter: a click or the arrow keys change the
+    // selection. Focus alone makes a row current without selecting it, so it opens nothing.
+    adapters_->setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(adapters_, &QListWidget::itemSelectionChanged, this,
+            [this] { adapterRowChanged(adapters_->currentRow()); });
 
     auto* add =
         addButton(kCmdAddFile, QStringLiteral("Add File..."), units.rect(6, 168, 42, 14), true);
@@ -117,7 +121,9 @@ MainWindowWidget::MainWindowWidget(bool developerMenu, QWidget* parent) : QMainW
     pdaMac_ = addField(1020, units.rect(166, 193, 75, 14), true, false);
     pdaSerial_ = addField(1021, units.rect(166, 202, 75, 14), true, false);
     currentMac_ = addField(1024, units.rect(84, 194, 75, 14), true, true);
-    auto* currentMacLabel = new QLabel(QStringLiteral("Current MAC Address:"), client);
+    // The address the driver uses, which may differ from the one in the card's PDA.
+    auto* currentMacLabel = new QLabel(QStringLiteral("Driver's MAC Address:"), client);
+    currentMacLabel->setObjectName(QStringLiteral("currentMacLabel"));
     currentMacLabel->setGeometry(units.rect(6, 196, 75, 8));
     auto* pdaMacLabel = new QLabel(QStringLiteral("PDA's MAC Address:"), client);
     pdaMacLabel->setGeometry(units.rect(174, 195, 67, 8));
@@ -134,14 +140,17 @@ MainWindowWidget::MainWindowWidget(bool developerMenu, QWidget* parent) : QMainW
     files_->setGeometry(units.rect(5, 99, 236, 66));
     files_->setColumnCount(2);
     files_->setHeaderLabels({QStringLiteral("Type / Version"), QStringLiteral("File Path")});
-    files_->header()->setStretchLastSection(false);
+    // Paths lose their middle, not their file name, when the column is too narrow.
+    files_->setTextElideMode(Qt::ElideMiddle);
+    files_->installEventFilter(this);
+    files_->header()->setStretchLastSection(true);
     files_->setColumnWidth(0, 90);
     files_->setColumnWidth(1, 250);
     files_->setRootIsDecorated(false);
     files_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     files_->setIconSize(QSize(16, 16));
     files_->setContextMenuPolicy(Qt::CustomContextMenu);
-    files_->setToolTip(fromLatin1(app::MainWindow::tooltip(1040)));
+    files_->setToolTip(qText(app::MainWindow::tooltip(1040)));
     connect(files_, &QTreeWidget::itemSelectionChanged, this,
             &MainWindowWidget::fileSelectionChanged);
     connect(files_, &QWidget::customContextMenuRequested, this,
@@ -161,12 +170,56 @@ MainWindowWidget::MainWindowWidget(bool developerMenu, QWidget* parent) : QMainW
         auto* box = new QCheckBox(QString::fromLatin1(caption), client);
         box->setObjectName(idName(id));
         box->setGeometry(geometry);
-        box->setToolTip(fromLatin1(app::MainWindow::tooltip(id)));
+        box->setToolTip(qText(app::MainWindow::tooltip(id)));
         box->hide();
     }
 
     buildMenus(developerMenu);
-    setFixedSize(sizeHint());
+
+    // The template's size is the least the window takes; it grows and may be maximised. The
+    // file list takes the room that is added, the lines across the window take its width.
+    baseSize_ = client->size();
+    for (QObject* child : client->children()) {
+        if (auto* widget = qobject_cast<QWidget*>(child)) {
+            baseGeometry_.emplace_back(widget, widget->geometry());
+        }
+    }
+    client->setMinimumSize(baseSize_);
+    client->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setMinimumSize(sizeHint());
+    resize(sizeHint());
+}
+
+void MainWindowWidget::layoutForSize(QSize size) {
+    const int dx = std::max(0, size.width() - baseSize_.width());
+    const int dy = std::max(0, size.height() - baseSize_.height());
+    const DialogUnits units;
+    // Everything below the file list's top moves down with the added height; everything that
+    // spans the window widens; what stands at the right edge moves with it.
+    const int filesTop = units.rect(0, 99, 1, 1).top();
+    const int filesBottom = units.rect(0, 165, 1, 1).top();
+    const int rightEdge = units.rect(140, 0, 1, 1).left();
+    for (const auto& [widget, base] : baseGeometry_) {
+        if (widget.isNull()) {
+            continue;
+        }
+        QRect g = base;
+        const bool spans = base.width() >= units.rect(0, 0, 180, 1).width();
+        // Dialog units turn into pixels with rounding; a pixel either way is the same place.
+        const bool holdsFiles =
+            base.top() <= filesTop && base.top() + base.height() >= filesBottom - 2;
+        if (spans) {
+            g.setWidth(base.width() + dx);
+        } else if (base.left() >= rightEdge && base.top() < filesTop) {
+            g.moveLeft(base.left() + dx);
+        }
+        if (holdsFiles) {
+            g.setHeight(base.height() + dy);
+        } else if (base.top() >= filesBottom - 2) {
+            g.moveTop(base.top() + dy);
+        }
+        widget->setGeometry(g);
+    }
 }
 
 MainWindowWidget::~MainWindowWidget() {
@@ -178,7 +231,7 @@ QPushButton* MainWindowWidget::addButton(int id, const QString& caption, QRect g
     auto* button = new QPushButton(caption, centralWidget());
     button->setObjectName(idName(id));
     button->setGeometry(geometry);
-    button->setToolTip(fromLatin1(app::MainWindow::tooltip(id)));
+    button->setToolTip(qText(app::MainWindow::tooltip(id)));
     button->setAutoDefault(false);
     button->setVisible(shown);
     connect(button, &QPushButton::clicked, this, [this, id] { runCommand(id); });
@@ -192,7 +245,7 @@ QLineEdit* MainWindowWidget::addField(int id, QRect geometry, bool frame, bool s
     field->setReadOnly(true);
     field->setFrame(frame);
     field->setAcceptDrops(false);
-    field->setToolTip(fromLatin1(app::MainWindow::tooltip(id)));
+    field->setToolTip(qText(app::MainWindow::tooltip(id)));
     if (!frame) {
         // A borderless field reads as a line of text on the window.
         QPalette palette = field->palette();
@@ -215,14 +268,18 @@ QAction* MainWindowWidget::addCommand(QMenu* menu, int command, const QString& t
 }
 
 void MainWindowWidget::buildMenus(bool developerMenu) {
+    // The menus show the keys that reach their entries.
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    addCommand(file, kCmdAddFile, QStringLiteral("&Add File..."));
-    addCommand(file, kCmdExportFirmware, QStringLiteral("Export Entire &Firmware Image..."));
+    addCommand(file, kCmdAddFile, QStringLiteral("&Add File..."))->setShortcut(QKeySequence::Open);
+    addCommand(file, kCmdExportFirmware, QStringLiteral("Export Entire &Firmware Image..."))
+        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
     file->addSeparator();
-    addCommand(file, kCmdClose, QStringLiteral("E&xit"));
+    addCommand(file, kCmdClose, QStringLiteral("E&xit"))->setShortcut(QKeySequence::Quit);
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
-    addCommand(tools, kCmdFirmwareVersions, QStringLiteral("Query &Firmware Version"));
-    addCommand(tools, kCmdShowInfo, QStringLiteral("Show &Info on Selected File(s)"));
+    addCommand(tools, kCmdFirmwareVersions, QStringLiteral("Query &Firmware Version"))
+        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+F")));
+    addCommand(tools, kCmdShowInfo, QStringLiteral("Show &Info on Selected File(s)"))
+        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+I")));
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     addCommand(help, kCmdAbout, QStringLiteral("&About"));
     for (QMenu* menu : {file, tools, help}) {
@@ -247,7 +304,11 @@ void MainWindowWidget::buildMenus(bool developerMenu) {
     fileListMenu_->setObjectName(idName(131));
     addCommand(fileListMenu_, kCmdShowInfo, QStringLiteral("Get Info..."));
     fileListMenu_->addSeparator();
-    addCommand(fileListMenu_, kCmdRemoveFiles, QStringLiteral("Remove"));
+    QAction* remove = addCommand(fileListMenu_, kCmdRemoveFiles, QStringLiteral("Remove"));
+    // Delete removes the files selected in the list while the list has the focus.
+    remove->setShortcut(QKeySequence::Delete);
+    remove->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    files_->addAction(remove);
 
     // The title bar's menu belongs to the window manager; its additions live here.
     windowMenu_ = new QMenu(this);
@@ -281,13 +342,13 @@ QAction* MainWindowWidget::action(int command) const {
 
 void MainWindowWidget::showView(const MainWindowView& view) {
     pushing_ = true;
-    setWindowTitle(fromLatin1(view.title));
-    status_->setText(fromLatin1(view.statusText));
-    pdaMac_->setText(fromLatin1(view.pdaMacText));
-    pdaSerial_->setText(fromLatin1(view.pdaSerialText));
-    currentMac_->setText(fromLatin1(view.currentMacText));
-    adapterName_->setText(fromLatin1(view.adapterNameText));
-    version_->setText(fromLatin1(view.versionText));
+    setWindowTitle(qText(view.title));
+    status_->setText(qText(view.statusText));
+    pdaMac_->setText(qText(view.pdaMacText));
+    pdaSerial_->setText(qText(view.pdaSerialText));
+    currentMac_->setText(qText(view.currentMacText));
+    adapterName_->setText(qText(view.adapterNameText));
+    version_->setText(qText(view.versionText));
 
     continue_->setEnabled(view.continueEnabled);
     closeAdapter_->setVisible(view.closeAdapterShown);
@@ -303,18 +364,25 @@ void MainWindowWidget::showView(const MainWindowView& view) {
     if (!sameAdapters) {
         adapters_->clear();
         for (const AdapterListRow& row : view.adapters) {
-            auto* item = new QListWidgetItem(fromLatin1(row.text), adapters_);
+            auto* item = new QListWidgetItem(qText(row.text), adapters_);
             item->setData(Qt::UserRole, static_cast<uint>(row.itemData));
+            if (row.placeholder) {
+                item->setFlags(Qt::ItemIsEnabled);
+            }
         }
         shownAdapters_ = view.adapters;
     }
     if (adapters_->currentRow() != view.selectedAdapterRow) {
         adapters_->setCurrentRow(view.selectedAdapterRow);
     }
+    if (view.selectedAdapterRow < 0) {
+        adapters_->clearSelection();
+    }
 
     files_->clear();
     for (const FileListRow& row : view.files) {
-        auto* item = new QTreeWidgetItem(files_, {fromLatin1(row.typeText), fromLatin1(row.path)});
+        auto* item = new QTreeWidgetItem(files_, {qText(row.typeText), qText(row.path)});
+        item->setToolTip(1, qText(row.path));
         if (row.type >= 0 && static_cast<std::size_t>(row.type) < typeIcons_.size()) {
             item->setIcon(0, typeIcons_[static_cast<std::size_t>(row.type)]);
         }
@@ -412,7 +480,7 @@ void MainWindowWidget::finishCommand() {
 }
 
 void MainWindowWidget::adapterRowChanged(int row) {
-    if (pushing_ || logic_ == nullptr || row < 0) {
+    if (pushing_ || logic_ == nullptr || row < 0 || adapters_->selectedItems().isEmpty()) {
         return;
     }
     ++busy_;
@@ -427,6 +495,12 @@ void MainWindowWidget::fileSelectionChanged() {
     }
     for (int row = 0; row < files_->topLevelItemCount(); ++row) {
         logic_->setFileSelected(row, files_->topLevelItem(row)->isSelected());
+    }
+    // Delete follows the selection.
+    const bool any = !files_->selectedItems().isEmpty();
+    const auto [first, last] = actions_.equal_range(kCmdRemoveFiles);
+    for (auto it = first; it != last; ++it) {
+        it->second->setEnabled(any);
     }
 }
 
@@ -499,6 +573,14 @@ void MainWindowWidget::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 bool MainWindowWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && watched == files_ &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Delete)) {
+        runCommand(kCmdRemoveFiles);
+        return true;
+    }
+    if (event->type() == QEvent::Resize && watched == centralWidget() && baseSize_.isValid()) {
+        layoutForSize(static_cast<QResizeEvent*>(event)->size());
+    }
     if (event->type() == QEvent::Paint && watched == centralWidget() && !painted_) {
         painted_ = true;
         emit firstPainted();

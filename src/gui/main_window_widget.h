@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <map>
@@ -90,6 +91,8 @@ class MainWindowWidget : public QMainWindow {
     void menuAboutToShow();
     void applyEnabled(const ui::MainWindowView& view);
     void finishCommand();
+    // Places the controls for a client area of this size: the template's geometry, grown.
+    void layoutForSize(QSize size);
 
     app::MainWindow* logic_ = nullptr;
     std::function<void()> idleHandler_;
@@ -116,6 +119,8 @@ class MainWindowWidget : public QMainWindow {
     std::multimap<int, QAction*> actions_;
     std::vector<QIcon> typeIcons_;
     std::vector<ui::AdapterListRow> shownAdapters_;
+    QSize baseSize_;
+    std::vector<std::pair<QPointer<QWidget>, QRect>> baseGeometry_;
 };
 
 }  // namespace quillon::gui

@@ -8,16 +8,11 @@
 #include <QVBoxLayout>
 
 #include "gui/dialog_units.h"
+#include "gui/qt_text.h"
 
 namespace quillon::gui {
 
-namespace {
-
-QString fromLatin1(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
+namespace {}  // namespace
 
 PdaSettingsWindow::PdaSettingsWindow(pda::PdaSettingsDialog& dialog, ui::UserInterface& ui,
                                      QWidget* parent)
@@ -28,10 +23,10 @@ PdaSettingsWindow::PdaSettingsWindow(pda::PdaSettingsDialog& dialog, ui::UserInt
     setWindowTitle(QStringLiteral("View / Modify PDA Settings"));
     setModal(true);
 
-    mac_ = new QLineEdit(fromLatin1(dialog_.macText()), this);
+    mac_ = new QLineEdit(qText(dialog_.macText()), this);
     mac_->setObjectName(QStringLiteral("macAddress"));
     mac_->setMaxLength(static_cast<int>(pda::PdaSettingsDialog::kMacTextLimit));
-    serial_ = new QLineEdit(fromLatin1(dialog_.serialText()), this);
+    serial_ = new QLineEdit(qText(dialog_.serialText()), this);
     serial_->setObjectName(QStringLiteral("serialNumber"));
     serial_->setMaxLength(static_cast<int>(pda::PdaSettingsDialog::kSerialTextLimit));
     uppercase_ = new QCheckBox(QStringLiteral("Convert to Uppercase"), this);
@@ -68,7 +63,7 @@ void PdaSettingsWindow::macEdited(const QString& text) {
     // Letters turn to upper case as they are typed.
     const int position = mac_->cursorPosition();
     const std::string shown = dialog_.onMacTextChanged(text.toUpper().toStdString());
-    const QString replacement = fromLatin1(shown);
+    const QString replacement = qText(shown);
     if (replacement != text) {
         mac_->setText(replacement);
         mac_->setCursorPosition(std::min(position, static_cast<int>(replacement.size())));
@@ -77,7 +72,7 @@ void PdaSettingsWindow::macEdited(const QString& text) {
 
 void PdaSettingsWindow::writeToCard() {
     const bool accepted = dialog_.confirm(ui_);
-    serial_->setText(fromLatin1(dialog_.serialText()));
+    serial_->setText(qText(dialog_.serialText()));
     if (accepted) {
         accept();
     }

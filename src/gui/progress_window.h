@@ -28,16 +28,29 @@ class QtProgressWindow : public ui::ProgressWindow {
     void paintText(const std::string& text) override;
 
   private:
+    // The operation's bar (blocks of one image) drawn as part of the whole job: with an item
+    // that is one of several images, the bar shows all of them and never starts again at 0.
     class Bar : public ui::ProgressBar {
       public:
+        explicit Bar(QtProgressWindow& window) : window_(window) {}
         void setRange(int low, int high) override;
         void setPosition(int position) override;
         QProgressBar* widget = nullptr;
+
+      private:
+        QtProgressWindow& window_;
     };
+    friend class Bar;
+    void showProgress();
 
     std::unique_ptr<QDialog> dialog_;
     QLabel* text_ = nullptr;
-    Bar bar_;
+    QLabel* detail_ = nullptr;
+    Bar bar_{*this};
+    int low_ = 0;
+    int high_ = 0;
+    int position_ = 0;
+    qint64 startedMs_ = 0;
 };
 
 }  // namespace quillon::gui

@@ -1,5 +1,7 @@
 #include "gui/report_dialog.h"
 
+#include "gui/qt_text.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QCursor>
@@ -21,7 +23,7 @@ ReportDialog::ReportDialog(const ui::ReportRequest& request, QWidget* parent) : 
     const DialogUnits units;
     setFont(units.font());
     setObjectName(QStringLiteral("144"));
-    setWindowTitle(QString::fromStdString(request.title));
+    setWindowTitle(qText(request.title));
     setFixedSize(units.size(240, 221));
     setModal(true);
 
@@ -29,11 +31,12 @@ ReportDialog::ReportDialog(const ui::ReportRequest& request, QWidget* parent) : 
     text_->setObjectName(QStringLiteral("1044"));
     text_->setGeometry(units.rect(2, 3, 235, 195));
     text_->setReadOnly(true);
-    text_->setLineWrapMode(QTextEdit::NoWrap);
+    // Long lines (paths, findings) wrap, so that nothing runs off to the right.
+    text_->setLineWrapMode(QTextEdit::WidgetWidth);
     text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    text_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    text_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
-    accept_ = new QPushButton(QString::fromStdString(request.acceptCaption), this);
+    accept_ = new QPushButton(qText(request.acceptCaption), this);
     accept_->setObjectName(QStringLiteral("1"));
     accept_->setGeometry(units.rect(6, 201, 97, 17));
     copy_ = new QPushButton(this);
@@ -42,7 +45,7 @@ ReportDialog::ReportDialog(const ui::ReportRequest& request, QWidget* parent) : 
     copy_->setIcon(QIcon(QStringLiteral(":/icons/clipboard.png")));
     copy_->setToolTip(QStringLiteral("Clipboard"));
     copy_->setAccessibleName(QStringLiteral("Clipboard"));
-    cancel_ = new QPushButton(QString::fromStdString(request.cancelCaption), this);
+    cancel_ = new QPushButton(qText(request.cancelCaption), this);
     cancel_->setObjectName(QStringLiteral("2"));
     cancel_->setGeometry(units.rect(135, 201, 98, 17));
     // Enter must not start an update by accident: no button is the default one.
@@ -76,8 +79,7 @@ void ReportDialog::renderMarkup(const std::string& text) {
     for (const ui::ReportSegment& segment : ui::parseReportText(text)) {
         QTextCharFormat format;
         format.setForeground(QColor(segment.colour.red, segment.colour.green, segment.colour.blue));
-        QString run =
-            QString::fromLatin1(segment.text.data(), static_cast<qsizetype>(segment.text.size()));
+        QString run = qText(segment.text);
         run.remove(QLatin1Char('\r'));
         cursor.insertText(run, format);
     }

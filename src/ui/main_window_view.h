@@ -40,6 +40,8 @@ enum Command : int {
 struct AdapterListRow {
     std::string text;
     std::uint32_t itemData = 0;
+    // The row that says no adapter was found: shown, but nothing to select.
+    bool placeholder = false;
 };
 
 // An entry the window adds to its system menu; command 0 is a separator.

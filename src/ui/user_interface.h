@@ -43,6 +43,14 @@ struct MessageBox {
     // The box is what the command was asked for (a version, a MAC type), not a remark on the
     // way: a face that leaves out the chatter still shows it.
     bool isResult = false;
+    // A confirmation of something that cannot be undone (clearing the PDA) is also offered with
+    // the answer that stops as its default; a question after a failure always is.
+    bool stopsByDefault = false;
+
+    // Whether the button the Enter key presses is the one that stops (No or Cancel).
+    bool defaultStops() const {
+        return buttons != Buttons::Ok && (question == Question::AfterFailure || stopsByDefault);
+    }
 };
 
 // An open or save dialog over the main window. The filter is written as the pairs of a

@@ -16,6 +16,7 @@
 #include "image/plug_list.h"
 #include "pda/pda_file.h"
 #include "pda/pda_image.h"
+#include "update/pda_changes.h"
 #include "update/update_file_list.h"
 
 namespace quillon::update {
@@ -80,6 +81,13 @@ std::string describePdaFile(const std::string& path, ui::UserInterface& ui) {
         }
         first = false;
         r += format("%x", code);
+    }
+    // Each record's value, the identity decoded, so that the file says what it would write.
+    r += "\n";
+    for (const pda::PdrRecord& record : pda.records()) {
+        const std::string name = pdrName(record.code());
+        r += "\n" + format("%x", record.code()) + (name.empty() ? "" : " (" + name + ")") + ": " +
+             pdrValueText(record);
     }
     return r;
 }

@@ -14,6 +14,7 @@
 #include "pda/set_point.h"
 #include "ui/message.h"
 #include "ui/report_text.h"
+#include "update/pda_changes.h"
 
 namespace quillon::update {
 namespace {
@@ -117,11 +118,11 @@ bool readSupplierRange(UpdateContext& c) {
 
 // Merges the leading ".pda" files into the PDA and derives the set-point and integrator
 // records. The number of files merged, or -1 after telling the person why it stopped.
-int mergePdaFiles(UpdateContext& c, std::string& report, std::string& why) {
+int mergePdaFiles(UpdateContext& c, pda::PdaImage& working, std::string& report, std::string& why) {
     int merged = 0;
     for (int i = 0; i < c.files.count() && hasPdaExtension(c.files.pathAt(i)); ++i) {
         const std::string path = c.files.pathAt(i);
-        if (!pda::loadPdaFile(c.pda, path, c.ui)) {
+        if (!pda::loadPdaFile(working, path, c.ui)) {
             c.host.releaseAdapter();
             why = "Error loading " + path;
             c.ui.messageBox(windowBox(why, "Error", ui::Icon::Error));
@@ -133,7 +134,7 @@ int mergePdaFiles(UpdateContext& c, std::string& report, std::string& why) {
         return 0;
     }
     report += kSection + std::to_string(merged) + " PDA file(s) Loaded OK\n";
-    const int derived = pda::deriveSetPointAndIntegrator(c.pda);
+    const int derived = pda::deriveSetPointAndIntegrator(working);
     if (derived > 0) {
         report += "{+g}Set Point and Integrator Values Calculated.\n{+k}";
     } else if (derived == 0) {
@@ -149,7 +150,7 @@ int mergePdaFiles(UpdateContext& c, std::string& report, std::string& why) {
 
 // Reads every queued firmware file afresh and plugs the card's production data into it.
 // False after telling the person which file did not load.
-bool loadFirmware(UpdateContext& c, int first, image::PlugList& plugs,
+bool loadFirmware(UpdateContext& c, const pda::PdaImage& working, int first, image::PlugList& plugs,
                   std::vector<std::unique_ptr<FirmwareSlot>>& slots, std::string& why) {
     for (int i = first; i < c.files.count(); ++i) {
         auto slot = std::make_unique<FirmwareSlot>();
@@ -163,18 +164,19 @@ bool loadFirmware(UpdateContext& c, int first, image::PlugList& plugs,
                 windowBox(why + "\n\nCannot Continue.", "Cannot Continue", ui::Icon::Error));
             return false;
         }
-        pda::plugImage(slot->image, plugs, c.pda, slot->path);
+        pda::plugImage(slot->image, plugs, working, slot->path);
         slots.push_back(std::move(slot));
     }
     return true;
 }
 
 // The per-file and cross-file checks; appends their findings and returns the verdict.
-bool checkFiles(UpdateContext& c, const std::vector<std::unique_ptr<FirmwareSlot>>& slots,
-                bool pdaRead, std::string& report) {
+bool checkFiles(UpdateContext& c, const pda::PdaImage& working,
+                const std::vector<std::unique_ptr<FirmwareSlot>>& slots, bool pdaRead,
+                std::string& report) {
     for (const auto& slot : slots) {
         report += std::string(kSection) + "Source File: \"" + slot->path + "\"\n";
-        if (!checkPlatformAndVersions(slot->info, c.pda, c.session, report, c.ui, pdaRead)) {
+        if (!checkPlatformAndVersions(slot->info, working, c.session, report, c.ui, pdaRead)) {
             c.host.releaseAdapter();
             return false;
         }
@@ -198,8 +200,9 @@ bool checkFiles(UpdateContext& c, const std::vector<std::unique_ptr<FirmwareSlot
 
 // The dry run's end: what the update would write, written to files instead of the card. The
 // images are numbered in programming order, the PDA (written last) after them.
-void writeDryRun(UpdateContext& c, const std::vector<std::unique_ptr<FirmwareSlot>>& slots,
-                 bool writesPda, UpdateOutcome& outcome) {
+void writeDryRun(UpdateContext& c, const pda::PdaImage& working,
+                 const std::vector<std::unique_ptr<FirmwareSlot>>& slots, bool writesPda,
+                 UpdateOutcome& outcome) {
     c.host.releaseAdapter();
     std::string text = "Nothing was written to the card.";
     const std::string& folder = c.dryRun->folder;
@@ -224,7 +227,7 @@ void writeDryRun(UpdateContext& c, const std::vector<std::unique_ptr<FirmwareSlo
         if (writesPda) {
             const std::string path =
                 (std::filesystem::path(folder) / (std::to_string(++n) + "-pda.pda")).string();
-            if (!pda::writePdaFile(c.pda, path)) {
+            if (!pda::writePdaFile(working, path)) {
                 outcome.ending = UpdateEnding::WriteFailed;
                 outcome.reason = "Cannot write " + path;
                 c.ui.messageBox(windowBox(outcome.reason, "Dry Run", ui::Icon::Error));
@@ -298,24 +301,36 @@ UpdateOutcome updateCard(UpdateContext& c) {
         c.host.releaseAdapter();
         return ended(UpdateEnding::Cancelled, "Unable to read Primary Supplier Range RID.");
     }
-    const pda::PdaImage pdaAsRead = c.pda;
+    // The ".pda" files and the derived values go into the update's own copy: the window's PDA
+    // stays what the card holds until a write of the merged one has taken.
+    pda::PdaImage working = c.pda;
     std::string why;
-    const int pdaFileCount = mergePdaFiles(c, report, why);
+    const int pdaFileCount = mergePdaFiles(c, working, report, why);
     if (pdaFileCount < 0) {
         return ended(UpdateEnding::Refused, why);
     }
+    // Whatever the update would change of the card's identity is said before UPDATE.
+    const std::vector<PdaChange> changes =
+        pdaRead && pdaFileCount > 0 ? pdaChanges(c.pda, working) : std::vector<PdaChange>();
+    report += pdaChangesReport(changes);
+    if (c.pdaChanges != nullptr) {
+        *c.pdaChanges = changes;
+    }
     if (c.files.count() > kUpdateFileLimit) {
         c.host.releaseAdapter();
-        c.ui.messageBox(windowBox("Error - Too many files at once", "Error", ui::Icon::Error));
+        c.ui.messageBox(windowBox("Error - Too many files at once\n\nAn update takes at most " +
+                                      std::to_string(kUpdateFileLimit) + " files; " +
+                                      std::to_string(c.files.count()) + " are queued.",
+                                  "Error", ui::Icon::Error));
         return ended(UpdateEnding::Refused, "Error - Too many files at once");
     }
 
     image::PlugList plugs;
     std::vector<std::unique_ptr<FirmwareSlot>> slots;
-    if (!loadFirmware(c, pdaFileCount, plugs, slots, why)) {
+    if (!loadFirmware(c, working, pdaFileCount, plugs, slots, why)) {
         return ended(UpdateEnding::Refused, why);
     }
-    bool filesOk = checkFiles(c, slots, pdaRead, report);
+    bool filesOk = checkFiles(c, working, slots, pdaRead, report);
     // A PDA that was not read is never written: neither merged ".pda" files nor the write that
     // follows a CIS image can be applied.
     const bool writesPda = pdaFileCount > 0 || listHolds(c.files, CisImage);
@@ -323,8 +338,8 @@ UpdateOutcome updateCard(UpdateContext& c) {
         report += std::string("\n") + kPdaNotRead;
         filesOk = false;
     }
-    if (pdaRead && writesPda && !c.pda.fitsOnCard()) {
-        report += "\n{+r}Error - the merged PDA takes " + std::to_string(c.pda.flatSize()) +
+    if (pdaRead && writesPda && !working.fitsOnCard()) {
+        report += "\n{+r}Error - the merged PDA takes " + std::to_string(working.flatSize()) +
                   " words; the card holds " + std::to_string(pda::kPdaWordLimit) + ".{+k}";
         filesOk = false;
     }
@@ -351,7 +366,7 @@ UpdateOutcome updateCard(UpdateContext& c) {
     } else if (!accepted) {
         outcome.ending = UpdateEnding::Cancelled;
     } else if (c.dryRun != nullptr) {
-        writeDryRun(c, slots, writesPda, outcome);
+        writeDryRun(c, working, slots, writesPda, outcome);
         c.host.refreshControls();
         return outcome;
     } else {
@@ -361,7 +376,8 @@ UpdateOutcome updateCard(UpdateContext& c) {
             prepared.paths.push_back(slot->path);
         }
         prepared.pdaFilesMerged = pdaFileCount > 0;
-        prepared.pdaAsRead = &pdaAsRead;
+        prepared.pdaAsRead = &c.pda;
+        prepared.pda = &working;
         executeUpdate(c, prepared, outcome);
         return outcome;
     }

@@ -14,6 +14,7 @@
 #include "ui/outcome.h"
 #include "ui/user_interface.h"
 #include "update/compatibility_checks.h"
+#include "update/pda_changes.h"
 #include "update/update_file_list.h"
 
 namespace quillon::update {
@@ -38,6 +39,8 @@ struct UpdateContext {
     SupplierRange& primarySupplier;
     ui::UserInterface& ui;
     const DryRun* dryRun = nullptr;  // set for a dry run
+    // Receives, when set, the PDA records the update would change (see pdaChanges).
+    std::vector<PdaChange>* pdaChanges = nullptr;
 };
 
 // How an update ended.
@@ -79,6 +82,8 @@ struct PreparedUpdate {
     std::vector<std::string> paths;
     bool pdaFilesMerged = false;
     const pda::PdaImage* pdaAsRead = nullptr;
+    // The PDA to write: the one read with the ".pda" files merged into it.
+    const pda::PdaImage* pda = nullptr;
 };
 
 // Programs the prepared images in order, then the PDA when ".pda" files were merged or a CIS

@@ -89,7 +89,7 @@ bool downloadImage(UpdateContext& c, image::MemoryImage& image, const ui::Progre
     c.ui.setCursor(ui::Cursor::Wait);
 
     const bool ok = card::programImage(c.session, image, &progress->bar(), c.options.forceAllBlocks,
-                                       c.options.verifyDownloads, true, c.ui);
+                                       c.options.verifyDownloads, true, c.ui, item.name);
 
     progress->setOutcome(ok ? ui::ProgressWindow::Outcome::Succeeded
                             : ui::ProgressWindow::Outcome::Failed);
@@ -170,7 +170,12 @@ void executeUpdate(UpdateContext& c, const PreparedUpdate& prepared, UpdateOutco
     // The PDA goes last, after every image: when ".pda" files changed it, and with every CIS
     // image, so that the card's identity is written as one whole.
     if (ok && writesPda) {
-        ok = pda::writePdaAfterUpdate(c.session, c.pda, c.options, c.ui);
+        const pda::PdaImage& written = prepared.pda != nullptr ? *prepared.pda : c.pda;
+        ok = pda::writePdaAfterUpdate(c.session, written, c.options, c.ui);
+        if (ok) {
+            // The card now holds the merged PDA: from here on it is the card's own.
+            c.pda = written;
+        }
     }
     c.ui.cardWriting(false);
 

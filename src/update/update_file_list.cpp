@@ -99,7 +99,7 @@ void UpdateFileList::addFile(const std::string& path, ui::UserInterface& ui) {
     image::FirmwareInfo info;
     image::MemoryImage image;
     ClassifyingInterface classifying(ui);
-    info.readFile(path, &image, nullptr, classifying);
+    const bool loads = info.readFile(path, &image, nullptr, classifying) != 0;
     image.clear();
 
     FileType type = OtherFile;
@@ -115,6 +115,11 @@ void UpdateFileList::addFile(const std::string& path, ui::UserInterface& ui) {
             type = PrimaryAndStation;
             text += " / " + image::formatVersion(info.station);
         }
+    }
+    // A file that named its components and then failed is still listed by them, but marked:
+    // the update will refuse it.
+    if (!loads && type != OtherFile) {
+        text += " (unreadable)";
     }
     if (!info.primary.present && !info.station.present) {
         image::CisTupleList cis;

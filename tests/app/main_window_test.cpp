@@ -431,11 +431,11 @@ TEST(MainWindowFiles, DropsAndHandOversAreQueued) {
     w.window.onCopyData(dir.file("b.pda"));
     const auto& files = w.window.view().files;
     ASSERT_EQ(files.size(), 3u);
+    // A dropped name is kept whole, however long: it stays the ".pda" file it names.
     EXPECT_EQ(files[0].path, dir.file("a.pda"));
-    EXPECT_EQ(files[1].path, dir.file("b.pda"));
-    // A dropped name is cut to 249 characters; cut, it is no longer a ".pda" name.
-    EXPECT_EQ(files[2].path, longName.substr(0, 249));
-    EXPECT_EQ(files[2].type, 1);
+    EXPECT_EQ(files[1].path, longName);
+    EXPECT_EQ(files[2].path, dir.file("b.pda"));
+    EXPECT_EQ(files[1].type, 0);
     EXPECT_EQ(w.ui.pushes.back().files.size(), 3u);
 }
 

@@ -103,13 +103,17 @@ INSTANTIATE_TEST_SUITE_P(
         RouteCase{"ClearPdaMenu", ui::kCmdClearPdaMenu,
                   [](WindowBench& w) { w.ui.answers = {ui::Answer::Cancel}; },
                   [](WindowBench& w) {
-                      EXPECT_TRUE(anyBoxSaying(w.ui, "Are you sure you want to clear the PDA?"));
+                      EXPECT_TRUE(anyBoxSaying(w.ui,
+                                               "Are you sure you want to clear the PDA? The card "
+                                               "loses its MAC address and calibration data."));
                       EXPECT_EQ(w.requestsOf(sim::kOidAuxWrite), 0u);
                   }},
         RouteCase{"ClearPda", ui::kCmdClearPda,
                   [](WindowBench& w) { w.ui.answers = {ui::Answer::Cancel}; },
                   [](WindowBench& w) {
-                      EXPECT_TRUE(anyBoxSaying(w.ui, "Are you sure you want to clear the PDA?"));
+                      EXPECT_TRUE(anyBoxSaying(w.ui,
+                                               "Are you sure you want to clear the PDA? The card "
+                                               "loses its MAC address and calibration data."));
                       EXPECT_EQ(w.requestsOf(sim::kOidAuxWrite), 0u);
                   }},
         RouteCase{"ModifyPda", ui::kCmdModifyPda, none,

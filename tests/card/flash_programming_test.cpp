@@ -111,7 +111,9 @@ TEST_F(FlashProgrammingTest, VerifyReadsBackEachBlockAsWritten) {
     bench.card(0).faults().flakyReads.every = 1;
     ui.answers = {ui::Answer::No};
     EXPECT_FALSE(program(true, true));
-    EXPECT_EQ(ui.texts(), std::vector<std::string>{"Error programming block. Continue anyway?"});
+    EXPECT_EQ(ui.texts(), std::vector<std::string>{
+                              "Error programming block at 0x7E0100.\n\nGoing on leaves that block "
+                              "unwritten and the image incomplete. Continue anyway?"});
 }
 
 TEST_F(FlashProgrammingTest, FailedCompareReadFailsTheBlockWithoutWriting) {
@@ -132,7 +134,11 @@ TEST_F(FlashProgrammingTest, AsksAfterEachFailedBlockAndStopsOnNo) {
     ui.answers = {ui::Answer::Yes, ui::Answer::Yes};
     EXPECT_FALSE(program(true, false));
     ASSERT_EQ(ui.boxes.size(), 2u);
-    EXPECT_EQ(ui.boxes[0].text, "Error programming block. Continue anyway?");
+    EXPECT_EQ(ui.boxes[0].text, card::blockErrorQuestion(0x7E08FA, ""));
+    EXPECT_EQ(ui.boxes[0].question, ui::Question::AfterFailure);
+    EXPECT_EQ(card::blockErrorQuestion(0x7E08FA, "station-1.8.0.hex"),
+              "Error programming block at 0x7E08FA of \"station-1.8.0.hex\".\n\nGoing on leaves "
+              "that block unwritten and the image incomplete. Continue anyway?");
     EXPECT_EQ(ui.boxes[0].caption, "Programming error.");
     EXPECT_EQ(ui.boxes[0].buttons, ui::Buttons::YesNo);
     EXPECT_EQ(ui.boxes[0].owner, ui::Owner::None);

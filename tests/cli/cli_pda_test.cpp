@@ -99,7 +99,9 @@ TEST(CliPda, ABadMacAddressChangesNothing) {
 
 TEST(CliPda, ClearAsksFirst) {
     CliBench bench;
-    const std::string question = "Warning: Are you sure you want to clear the PDA?\n";
+    const std::string question =
+        "Warning: Are you sure you want to clear the PDA? The card loses its MAC address and "
+        "calibration data.\n";
     const auto piped = bench.run({"pda", "clear"});
     EXPECT_EQ(piped.exitCode, 1);
     EXPECT_EQ(piped.out, question + "(cancel)\n");

@@ -419,7 +419,9 @@ TEST(CliSaysWhy, MessagesReadAsTheTerminals) {
     };
     const Case cases[] = {
         {{"mac-type"}, "MAC ID: 2\n\n(Indicates 3842-based MAC)\n"},
-        {{"pda", "clear"}, "Warning: Are you sure you want to clear the PDA?\n(cancel)\n"},
+        {{"pda", "clear"},
+         "Warning: Are you sure you want to clear the PDA? The card loses its MAC address and "
+         "calibration data.\n(cancel)\n"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(bench.run(c.args).out, c.out);

@@ -68,6 +68,20 @@ TEST(CliJson, EveryCommandPrintsOneDocument) {
     EXPECT_EQ(updated["images"][0]["blocks"], 14);
     EXPECT_EQ(updated["images"][0]["blocksWritten"], 14);
     EXPECT_EQ(updated["images"][0]["succeeded"], true);
+    EXPECT_EQ(updated["pdaChanges"], json::array());
+
+    // The identity an update changes is listed old and new.
+    const auto renamed =
+        json::parse(bench
+                        .run({"--json", "--yes", "update", sample("mac-serial.pda"),
+                              sample("station-1.8.0.hex")})
+                        .out);
+    const json mac = {{"code", 0x101},
+                      {"name", "MAC address"},
+                      {"change", "changed"},
+                      {"before", "00-02-B3-12-34-56"},
+                      {"after", "00-02-B3-AB-CD-EF"}};
+    EXPECT_EQ(renamed["pdaChanges"][1], mac) << renamed["pdaChanges"];
 
     const auto missing = bench.run({"--json", "info", bench.file("missing.hex")});
     EXPECT_EQ(missing.exitCode, 1);

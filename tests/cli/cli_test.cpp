@@ -60,20 +60,21 @@ TEST(CliInfo, DescribesSeveralFilesWithSeparators) {
     const std::string missing = dir.file("missing.hex");
     const auto run = runQuillonCli({"info", pda, cis, text, missing});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out, pda +
-                           "\n\n"
-                           "A PDA file. Contains PDR's: \n\n1, 2, 8"
-                           "\n-----------------------------\n\n" +
-                           cis +
-                           "\n\n"
-                           "File is probably a CIS for a 3842 MAC (and derivitives) based card\n"
-                           "No Compatibility Information in file...\n"
-                           "Data ranges:  (7EFE00 - 7EFE3B)  \n"
-                           "Total data size (in decimal): 60 bytes (3C bytes in hex)\n"
-                           "\n-----------------------------\n\n" +
-                           text + "\n\nUnrecognized file format\n" +
-                           "\n-----------------------------\n\n" + missing +
-                           "\n\nUnable to load file.\n\n");
+    EXPECT_EQ(run.out,
+              pda +
+                  "\n\n"
+                  "A PDA file. Contains PDR's: \n\n1, 2, 8\n\n1 (part number): 4142\n2: 1\n8 "
+                  "(platform): 8003 0 0 0"
+                  "\n-----------------------------\n\n" +
+                  cis +
+                  "\n\n"
+                  "File is probably a CIS for a 3842 MAC (and derivitives) based card\n"
+                  "No Compatibility Information in file...\n"
+                  "Data ranges:  (7EFE00 - 7EFE3B)  \n"
+                  "Total data size (in decimal): 60 bytes (3C bytes in hex)\n"
+                  "\n-----------------------------\n\n" +
+                  text + "\n\nUnrecognized file format\n" + "\n-----------------------------\n\n" +
+                  missing + "\n\nUnable to load file.\n\n");
 }
 
 TEST(CliConvert, RoundTripsBetweenSRecordsAndDumps) {

@@ -46,6 +46,13 @@ TEST(CliUpdate, UpdatesTheDefaultCardFromTheSamples) {
                            "---------------------\n"
                            "2 PDA file(s) Loaded OK\n"
                            "Set Point and Integrator Values Calculated.\n"
+                           "The update changes the card's PDA:\n"
+                           "  Serial number: SIM0001 becomes QSN-000042\n"
+                           "  MAC address: 00-02-B3-12-34-56 becomes 00-02-B3-AB-CD-EF\n"
+                           "  Record 300 (set-point values): added\n"
+                           "  Record 301 (integrator values): added\n"
+                           "  Record 900 (set-point sources): changed\n"
+                           "  Record 901 (integrator sources): changed\n"
                            "---------------------\n"
                            "Source File: \"" +
                            sample("primary-1.1.1.hex") +
@@ -249,7 +256,9 @@ TEST(CliUpdate, ABlockTheCardStoredWronglyFailsTheUpdate) {
     CliBench bench(config);
     const auto run = bench.run(updateArgs({"--yes"}, {sample("station-1.8.0.hex")}));
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.out.find("Programming error.: Error programming block. Continue anyway?\n(no: "
+    EXPECT_NE(run.out.find("Programming error.: Error programming block at 0x7E0000 of "
+                           "\"station-1.8.0.hex\".\n\nGoing on leaves that block unwritten and "
+                           "the image incomplete. Continue anyway?\n(no: "
                            "--yes does not go on after a failure; --force does)\n"),
               std::string::npos)
         << run.out;

@@ -144,7 +144,7 @@ TEST_F(PdaCommands, ModifyWritesNothingAfterABadMacAndCancel) {
     EXPECT_EQ(host.opens, 0);
 }
 
-TEST_F(PdaCommands, ModifyAfterAFailedDriverCheckKeepsTheEditInMemoryAndReleasesTheAdapter) {
+TEST_F(PdaCommands, ModifyAfterAFailedDriverCheckKeepsThePdaAsReadAndReleasesTheAdapter) {
     card().setDriverVersion(0x80000000);
     const auto before = card().pdaWords(true);
     ui.pdaSettingsScript = play({{"00-11-22-33-44-55", std::nullopt, std::nullopt, true}});
@@ -156,7 +156,8 @@ TEST_F(PdaCommands, ModifyAfterAFailedDriverCheckKeepsTheEditInMemoryAndReleases
         std::nullopt);
     EXPECT_EQ(auxWrites(), 0u);
     EXPECT_EQ(card().pdaWords(true), before);
-    EXPECT_EQ(host.pdaMacText(), "00-11-22-33-44-55");
+    // The window's PDA is what the card holds: an edit that was not written is not kept.
+    EXPECT_EQ(host.pdaMacText(), "00-02-B3-12-34-56");
     expectAdapterReleased();
 }
 
@@ -168,7 +169,7 @@ TEST_F(PdaCommands, ModifyTellsOfAFailedWrite) {
 
     expectOneBox("PDA Update Failed. Unable to write to card.", "PDA Update");
     EXPECT_TRUE(requestsOf(card::OID_PRIV_FINISH).empty());
-    EXPECT_EQ(host.pdaMacText(), "00-11-22-33-44-55");  // the edit stays in memory
+    EXPECT_EQ(host.pdaMacText(), "00-02-B3-12-34-56");  // the card's own stays in memory
     expectAdapterReleased();
 }
 
@@ -176,7 +177,9 @@ TEST_F(PdaCommands, ClearWritesOnlyTheEndRecord) {
     clearPda(host, session, pda, options, ui);
 
     ASSERT_EQ(ui.boxes.size(), 2u);
-    EXPECT_EQ(ui.boxes[0].text, "Are you sure you want to clear the PDA?");
+    EXPECT_EQ(ui.boxes[0].text,
+              "Are you sure you want to clear the PDA? The card loses its MAC address and "
+              "calibration data.");
     EXPECT_EQ(ui.boxes[0].caption, "Warning:");
     EXPECT_EQ(ui.boxes[0].buttons, ui::Buttons::OkCancel);
     EXPECT_EQ(ui.boxes[1].text,

@@ -89,5 +89,55 @@ TEST(PdaSettingsDialog, ConfirmTurnsTheSerialToUpperCaseWhenAsked) {
     EXPECT_EQ(asTyped.serialText(), "ab12");
 }
 
+struct Refusal {
+    const char* mac;
+    const char* serial;
+    const char* reason;  // empty: accepted
+};
+
+class RefuseWhatNoCardTakes : public ::testing::TestWithParam<Refusal> {};
+
+// What the person changes is judged as the terminal judges it; the card's own values may go
+// back as they were.
+TEST_P(RefuseWhatNoCardTakes, SaysWhyAndStaysOpen) {
+    PdaSettingsDialog dialog("00-02-B3-12-34-56", "SIM0001");
+    dialog.onMacTextChanged(GetParam().mac);
+    dialog.setSerialText(GetParam().serial);
+    FakeUserInterface ui;
+    const std::string reason = GetParam().reason;
+    EXPECT_EQ(dialog.confirm(ui), reason.empty());
+    if (reason.empty()) {
+        EXPECT_TRUE(ui.boxes.empty());
+    } else {
+        ASSERT_EQ(ui.boxes.size(), 1u);
+        EXPECT_EQ(ui.boxes[0].text, reason);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, RefuseWhatNoCardTakes,
+    ::testing::Values(
+        Refusal{"00-02-B3-12-34-56", "SIM0001", ""}, Refusal{"00-02-B3-AB-CD-EF", "QSN-1", ""},
+        Refusal{"01-00-5E-00-00-01", "SIM0001",
+                "Bad MAC Address: 01-00-5E-00-00-01 is a group (multicast or broadcast) address, "
+                "which no card may send from."},
+        Refusal{"FF-FF-FF-FF-FF-FF", "SIM0001",
+                "Bad MAC Address: FF-FF-FF-FF-FF-FF is a group (multicast or broadcast) address, "
+                "which no card may send from."},
+        Refusal{"00-00-00-00-00-00", "SIM0001",
+                "Bad MAC Address: 00-00-00-00-00-00 is not an address any card may have."},
+        Refusal{"00-02-B3-12-34-56", "", "Bad Serial Number: the serial number may not be empty."},
+        Refusal{"00-02-B3-12-34-56", "caf\xc3\xa9",
+                "Bad Serial Number: the serial number takes ASCII letters, digits and signs "
+                "only."}));
+
+TEST(PdaSettingsDialog, ForceLetsAGroupAddressThrough) {
+    PdaSettingsDialog dialog("00-02-B3-12-34-56", "SIM0001");
+    dialog.onMacTextChanged("FF-FF-FF-FF-FF-FF");
+    dialog.setForce(true);
+    FakeUserInterface ui;
+    EXPECT_TRUE(dialog.confirm(ui));
+}
+
 }  // namespace
 }  // namespace quillon::pda

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -93,8 +94,10 @@ class DesktopTest : public QObject {
         QByteArray firstLog;
         QVERIFY(waitForLog(first, firstLog, "quillon: window shown\n"));
 
+        // Started in another folder with a relative path: the running copy gets it whole.
         QProcess second;
-        startCopy(second, {sample("station-1.8.0.hex"), sample("primary-1.1.1.hex")});
+        second.setWorkingDirectory(QFileInfo(sample("station-1.8.0.hex")).path());
+        startCopy(second, {QStringLiteral("station-1.8.0.hex"), sample("primary-1.1.1.hex")});
         QVERIFY(second.waitForFinished(30000));
         QCOMPARE(second.exitCode(), 0);
         const QByteArray secondLog = second.readAllStandardError();

@@ -1,7 +1,10 @@
 // The window as a person sees and uses it, on Qt's offscreen platform.
 #include <QAction>
 #include <QClipboard>
+#include <QDir>
 #include <QDropEvent>
+#include <QFile>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -10,6 +13,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 #include <QUrl>
@@ -182,6 +186,141 @@ class MainWindowTest : public QObject {
                  (QStringList{QString::fromStdString(sample("mac-serial.pda")),
                               QString::fromStdString(sample("primary-1.1.1.hex")),
                               QString::fromStdString(sample("station-1.8.0.hex"))}));
+    }
+
+    void focusAloneSelectsNoAdapterAndTheKeyboardPicksOne() {
+        GuiBench gui(benchWith({prismAdapter("0001"), prismAdapter("0002"), prismAdapter("0003")}));
+        gui.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&gui.window));
+        auto* list = gui.control<QListWidget>(1016);
+        list->setFocus(Qt::TabFocusReason);
+        QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+        QApplication::sendEvent(list, &focusIn);
+        QVERIFY(!gui.logic->adapterSelected());
+        QVERIFY(!gui.control(1011)->isEnabled());
+
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Down);
+        QVERIFY(gui.logic->adapterSelected());
+        QCOMPARE(gui.control<QLineEdit>(1026)->text(), QStringLiteral("Opened: Adapter 0003"));
+    }
+
+    void noAdaptersRowCannotBeOpened() {
+        GuiBench gui(benchWith({}));
+        gui.window.show();
+        auto* list = gui.control<QListWidget>(1016);
+        QCOMPARE(list->count(), 1);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(0)).center());
+        QCOMPARE(gui.control<QLabel>(1013)->text(), QString());
+        QVERIFY(!gui.logic->adapterSelected());
+    }
+
+    void enterAfterAFailedBlockStopsAndTheCardIsToldIncomplete() {
+        sim::BenchConfig config = sim::defaultBenchConfig();
+        config.adapters[0].card->faults.writes = {sim::WriteFault{0x7E0000}};
+        GuiBench gui(config);
+        gui.window.show();
+        gui.window.dropFiles({QString::fromStdString(sample("station-1.8.0.hex"))});
+        QString question;
+        QString ending;
+        bool noIsDefault = false;
+        ModalScript script({[](QWidget* report) { ModalScript::click(report, "1"); },
+                            [&](QWidget* box) {
+                                auto* message = qobject_cast<QMessageBox*>(box);
+                                question = message->text();
+                                noIsDefault =
+                                    message->defaultButton() == message->button(QMessageBox::No);
+                                QTest::keyClick(box, Qt::Key_Return);
+                            },
+                            [&](QWidget* box) {
+                                ending = qobject_cast<QMessageBox*>(box)->text();
+                                answer(box, QMessageBox::Ok);
+                            }});
+        QTest::mouseClick(gui.control(1011), Qt::LeftButton);
+        QVERIFY(script.done());
+        QVERIFY(noIsDefault);
+        QVERIFY2(question.contains(QStringLiteral("\"station-1.8.0.hex\"")) &&
+                     question.contains(QStringLiteral("0x7E")),
+                 qPrintable(question));
+        QVERIFY2(ending.contains(QStringLiteral("Not completely written")) &&
+                     ending.contains(QStringLiteral("station-1.8.0.hex")) &&
+                     ending.contains(QStringLiteral("firmware is incomplete")),
+                 qPrintable(ending));
+        QCOMPARE(gui.control<QLabel>(1013)->text(), QStringLiteral("Update FAILED"));
+    }
+
+    void pathsAreShownAsTheyAre() {
+        QTemporaryDir dir;
+        const QString accented = dir.filePath(QStringLiteral("caf\u00e9-1.8.0.hex"));
+        QVERIFY(QFile::copy(QString::fromStdString(sample("station-1.8.0.hex")), accented));
+        QString deep = dir.path();
+        while (deep.size() < 300) {
+            deep += QStringLiteral("/a-rather-long-folder-name");
+        }
+        QVERIFY(QDir().mkpath(deep));
+        const QString longPath = deep + QStringLiteral("/primary-1.1.1.hex");
+        QVERIFY(QFile::copy(QString::fromStdString(sample("primary-1.1.1.hex")), longPath));
+        GuiBench gui;
+        gui.window.show();
+        gui.window.dropFiles({accented, longPath});
+        QCOMPARE(fileListPaths(gui), (QStringList{longPath, accented}));
+        auto* list = gui.control<QTreeWidget>(1040);
+        QCOMPARE(list->topLevelItem(0)->text(0), QStringLiteral("1.1.1"));
+        QCOMPARE(list->topLevelItem(1)->text(0), QStringLiteral("1.8.0"));
+    }
+
+    void aFileThatDoesNotLoadIsMarkedAndItsReasonShown() {
+        QTemporaryDir dir;
+        QFile source(QString::fromStdString(sample("station-1.8.0.hex")));
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        QList<QByteArray> lines = source.readAll().split('\n');
+        // Line 11's checksum no longer fits its record.
+        QByteArray& line = lines[10];
+        const qsizetype last = line.endsWith('\r') ? line.size() - 2 : line.size() - 1;
+        line[last] = line[last] == '0' ? '1' : '0';
+        const QString broken = dir.filePath(QStringLiteral("station-broken.hex"));
+        QFile out(broken);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(lines.join('\n'));
+        out.close();
+
+        GuiBench gui;
+        gui.window.show();
+        gui.window.dropFiles({broken});
+        QVERIFY2(gui.control<QTreeWidget>(1040)->topLevelItem(0)->text(0).endsWith(
+                     QStringLiteral("(unreadable)")),
+                 qPrintable(gui.control<QTreeWidget>(1040)->topLevelItem(0)->text(0)));
+        QString text;
+        QString reason;
+        ModalScript script({[&](QWidget* box) {
+            auto* message = qobject_cast<QMessageBox*>(box);
+            text = message->text();
+            reason = message->informativeText();
+            answer(box, QMessageBox::Ok);
+        }});
+        QTest::mouseClick(gui.control(1011), Qt::LeftButton);
+        QVERIFY(script.done());
+        QVERIFY2(text.startsWith(QStringLiteral("Error - Unable to load file")), qPrintable(text));
+        QVERIFY2(reason.contains(QStringLiteral("Line 11")), qPrintable(reason));
+    }
+
+    void theWindowGrowsAndTheFileListWithIt() {
+        GuiBench gui;
+        gui.window.show();
+        const QSize least = gui.window.size();
+        QCOMPARE(gui.window.minimumSize(), least);
+        auto* list = gui.control<QTreeWidget>(1040);
+        const QSize listBefore = list->size();
+        gui.window.resize(least + QSize(300, 200));
+        QTRY_COMPARE(list->size(), listBefore + QSize(300, 200));
+        QCOMPARE(list->textElideMode(), Qt::ElideMiddle);
+        // Delete removes the selected files.
+        gui.window.dropFiles({QString::fromStdString(sample("station-1.8.0.hex"))});
+        list->topLevelItem(0)->setSelected(true);
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCOMPARE(list->topLevelItemCount(), 0);
     }
 
     void theClipboardGetsTextAndColours() {

@@ -60,7 +60,9 @@ TEST_F(ShowFileInfoTest, TheSelectedFilesAreDescribedInListOrder) {
     update::showFileInfo(list, ui);
 
     ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].text, pda + "\n\nA PDA file. Contains PDR's: \n\n3, 101" +
+    EXPECT_EQ(ui.boxes[0].text, pda +
+                                    "\n\nA PDA file. Contains PDR's: \n\n3, 101\n\n3 (serial "
+                                    "number): QSN-000042\n101 (MAC address): 00-02-B3-AB-CD-EF" +
                                     "\n-----------------------------\n\n" + station + "\n\n" +
                                     kStationInfo);
 }

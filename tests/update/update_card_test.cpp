@@ -124,7 +124,15 @@ TEST(UpdateCard, PdaFilesOnlyAreMergedAndWrittenAfterTheQuestion) {
     ASSERT_EQ(rig.ui.reports.size(), 1u);
     EXPECT_EQ(rig.ui.reports[0].text,
               kDefaultCardHeader + "---------------------\n2 PDA file(s) Loaded OK\n" +
-                  "{+g}Set Point and Integrator Values Calculated.\n{+k}" + kFilesOk);
+                  "{+g}Set Point and Integrator Values Calculated.\n{+k}" +
+                  "{+m}The update changes the card's PDA:\n"
+                  "  Serial number: SIM0001 becomes QSN-000042\n"
+                  "  MAC address: 00-02-B3-12-34-56 becomes 00-02-B3-AB-CD-EF\n"
+                  "  Record 300 (set-point values): added\n"
+                  "  Record 301 (integrator values): added\n"
+                  "  Record 900 (set-point sources): changed\n"
+                  "  Record 901 (integrator sources): changed\n{+k}" +
+                  kFilesOk);
     EXPECT_EQ(rig.ui.texts(),
               (std::vector<std::string>{rig.ui.boxes[0].text, "Update Successful!   "}));
 
@@ -203,10 +211,11 @@ TEST(UpdateCard, NineFilesAreTakenAndTheTenthIsRefusedAfterThePdaFilesMerged) {
 
         rig.run();
 
-        // The ".pda" files were merged before the count was looked at.
+        // The window's PDA takes the merged records only once the card took them: a refused
+        // update leaves it as read.
         const pda::PdrRecord* mac = rig.pda.findRecord(pda::kPdrMacAddress);
         ASSERT_NE(mac, nullptr);
-        EXPECT_EQ(mac->data()[1], 0xABB3);
+        EXPECT_EQ(mac->data()[1], pdaFiles == 8 ? 0xABB3 : 0x12B3);
         if (pdaFiles == 8) {
             ASSERT_EQ(rig.ui.reports.size(), 1u);
             EXPECT_NE(rig.ui.reports[0].text.find("8 PDA file(s) Loaded OK\n"), std::string::npos);
@@ -215,7 +224,9 @@ TEST(UpdateCard, NineFilesAreTakenAndTheTenthIsRefusedAfterThePdaFilesMerged) {
         } else {
             EXPECT_TRUE(rig.ui.reports.empty());
             ASSERT_EQ(rig.ui.boxes.size(), 1u);
-            EXPECT_EQ(rig.ui.boxes[0].text, "Error - Too many files at once");
+            EXPECT_EQ(rig.ui.boxes[0].text,
+                      "Error - Too many files at once\n\nAn update takes at most 9 files; 10 are "
+                      "queued.");
             EXPECT_EQ(rig.ui.boxes[0].caption, "Error");
             EXPECT_EQ(rig.ui.boxes[0].icon, ui::Icon::Error);
             EXPECT_TRUE(rig.blockWrites().empty());

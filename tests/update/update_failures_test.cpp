@@ -2,6 +2,7 @@
 // do not load, and failures while the card is written.
 #include <gtest/gtest.h>
 
+#include "card/flash_programming.h"
 #include "firmware_builder.h"
 #include "pda/pda_file.h"
 #include "pda/set_point.h"
@@ -213,11 +214,13 @@ TEST(UpdateRefused, SetPointValuesThatCannotBeDerived) {
     plain.ui.reportAnswers = {false};
     plain.run();
     ASSERT_EQ(plain.ui.reports.size(), 1u);
-    EXPECT_EQ(plain.ui.reports[0].text,
-              kDefaultCardHeader +
-                  "---------------------\n1 PDA file(s) Loaded OK\nNo Set Point and Integrator "
-                  "Values.\n" +
-                  sourceFile(station) + "Version information: Station: 1.8.0\n" + kFilesOk);
+    EXPECT_EQ(
+        plain.ui.reports[0].text,
+        kDefaultCardHeader +
+            "---------------------\n1 PDA file(s) Loaded OK\nNo Set Point and Integrator "
+            "Values.\n{+m}The update changes the card's PDA:\n  Serial number: SIM0001 becomes "
+            "QSN-000042\n  MAC address: 00-02-B3-12-34-56 becomes 00-02-B3-AB-CD-EF\n{+k}" +
+            sourceFile(station) + "Version information: Station: 1.8.0\n" + kFilesOk);
 }
 
 TEST(UpdateWriting, AFailedBlockFailsTheImageWhateverTheAnswer) {
@@ -240,7 +243,7 @@ TEST(UpdateWriting, AFailedBlockFailsTheImageWhateverTheAnswer) {
 
         EXPECT_EQ(rig.ui.texts(),
                   (std::vector<std::string>{
-                      "Error programming block. Continue anyway?",
+                      card::blockErrorQuestion(kPrimaryBase + 2042, "primary-1.1.1.hex"),
                       "Update failed while writing to card!\n\nNot completely written: \"" +
                           primary + "\".\nNot started: \"" + station +
                           "\".\nThe card's firmware is incomplete and the card was not reset.\n\n" +
@@ -336,7 +339,9 @@ TEST(UpdateWriting, ABlockTheCardStoredWronglyIsAFailedBlock) {
 
         if (verify) {
             ASSERT_EQ(rig.ui.boxes.size(), 2u);
-            EXPECT_EQ(rig.ui.boxes[0].text, "Error programming block. Continue anyway?");
+            EXPECT_EQ(rig.ui.boxes[0].text,
+                      card::blockErrorQuestion(0x7E0000, "station-1.8.0.hex"));
+            EXPECT_EQ(rig.ui.boxes[0].question, ui::Question::AfterFailure);
             EXPECT_EQ(rig.ui.boxes[1].text.rfind(
                           "Update failed while writing to card!\n\nNot completely written: \"" +
                               station + "\".",
