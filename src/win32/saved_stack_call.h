@@ -9,8 +9,9 @@
 
 namespace quillon::win32 {
 
-// Calls function with the 32-bit arguments, the first argument nearest the top of the stack
-// as both conventions want it; returns what the function left in EAX.
-std::uint32_t callWithSavedStack(void* function, std::initializer_list<std::uint32_t> arguments);
+// Calls function with the word-sized arguments (32-bit on x86, where the first argument lies
+// nearest the top of the stack as both conventions want it; 64-bit on x86-64, at most four);
+// returns what the function left in EAX.
+std::uint32_t callWithSavedStack(void* function, std::initializer_list<std::uintptr_t> arguments);
 
 }  // namespace quillon::win32

@@ -9,8 +9,10 @@
 namespace quillon::win32 {
 namespace {
 
-// The library reads and writes these records as the 32-bit Windows structures they are.
-static_assert(sizeof(void*) == 4, "the access library is a 32-bit library");
+#if defined(__i386__)
+// The library reads and writes these records as the 32-bit Windows structures they are. (The
+// 64-bit build exists to run the tests where 32-bit programs cannot run; its stand-in library
+// is built from the same records.)
 static_assert(sizeof(card::AdapterRequest) == 44);
 static_assert(offsetof(card::AdapterRequest, requestType) == 20);
 static_assert(offsetof(card::AdapterRequest, oid) == 24);
@@ -25,6 +27,7 @@ static_assert(offsetof(card::Overlapped, offset) == offsetof(OVERLAPPED, Offset)
 static_assert(offsetof(card::Overlapped, offsetHigh) == offsetof(OVERLAPPED, OffsetHigh));
 static_assert(offsetof(card::Overlapped, event) == offsetof(OVERLAPPED, hEvent));
 static_assert(sizeof(card::EventHandle) == sizeof(HANDLE));
+#endif
 static_assert(sizeof(card::AdapterRegistryInfo) == 780);
 
 struct FunctionName {
@@ -71,8 +74,8 @@ std::wstring programFolder() {
     return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 
-std::uint32_t word(const void* pointer) {
-    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(pointer));
+std::uintptr_t word(const void* pointer) {
+    return reinterpret_cast<std::uintptr_t>(pointer);
 }
 
 }  // namespace
@@ -123,7 +126,7 @@ Win32AccessLibrary::~Win32AccessLibrary() {
 }
 
 std::uint32_t Win32AccessLibrary::call(Function function,
-                                       std::initializer_list<std::uint32_t> arguments) {
+                                       std::initializer_list<std::uintptr_t> arguments) {
     return callWithSavedStack(functions_[function], arguments);
 }
 
@@ -152,7 +155,7 @@ card::AdapterHandle Win32AccessLibrary::W32N_OpenAdapterA(std::string_view adapt
 }
 
 void Win32AccessLibrary::W32N_CloseAdapter(card::AdapterHandle handle) {
-    call(kCloseAdapter, {static_cast<std::uint32_t>(handle)});
+    call(kCloseAdapter, {static_cast<std::uintptr_t>(handle)});
 }
 
 std::uint32_t Win32AccessLibrary::W32N_GetLastError() {
@@ -164,13 +167,14 @@ std::uint32_t Win32AccessLibrary::W32N_MakeNdisRequest(card::AdapterHandle handl
                                                        card::Overlapped& overlapped,
                                                        std::uint32_t wait) {
     return call(kMakeNdisRequest,
-                {static_cast<std::uint32_t>(handle), word(&request), word(&overlapped), wait});
+                {static_cast<std::uintptr_t>(handle), word(&request), word(&overlapped), wait});
 }
 
 card::EventHandle Win32AccessLibrary::createEvent() {
     // Unnamed, auto-reset, not signalled.
     const HANDLE event = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    return event == nullptr ? 0 : word(event);
+    // A kernel handle's significant bits fit 32 bits on 64-bit Windows too.
+    return event == nullptr ? 0 : static_cast<card::EventHandle>(word(event));
 }
 
 void Win32AccessLibrary::resetEvent(card::EventHandle event) {

@@ -60,7 +60,7 @@ class Win32AccessLibrary : public card::AccessLibrary {
   private:
     Win32AccessLibrary(HMODULE module, std::string path)
         : module_(module), path_(std::move(path)) {}
-    std::uint32_t call(Function function, std::initializer_list<std::uint32_t> arguments);
+    std::uint32_t call(Function function, std::initializer_list<std::uintptr_t> arguments);
 
     HMODULE module_;
     std::string path_;

@@ -7,12 +7,16 @@
 namespace quillon::win32 {
 namespace {
 
+#if defined(__i386__)
 static_assert(sizeof(HKEY) == sizeof(card::RegistryKey));
+#endif
 static_assert(card::kLocalMachine == 0x80000002 && card::kCurrentConfig == 0x80000005,
               "the roots are the system's predefined keys");
 
+// Windows sign-extends a key handle's 32 significant bits on 64-bit systems: the predefined
+// roots are 0xFFFFFFFF8000000x there.
 HKEY handleOf(card::RegistryKey key) {
-    return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(key));
+    return reinterpret_cast<HKEY>(static_cast<std::intptr_t>(static_cast<std::int32_t>(key)));
 }
 
 bool isRoot(card::RegistryKey key) {
