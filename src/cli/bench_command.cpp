@@ -28,12 +28,16 @@ struct InitOptions {
 // measurements run at full speed.
 bool switchLatencyOff(const std::string& dir, std::string& error) {
     const std::string path = sim::benchJsonPath(dir);
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = path + ": cannot be read";
-        return false;
+    std::string text;
+    {
+        // Closed before the new file takes its name: Windows replaces no file that is open.
+        std::ifstream in(path, std::ios::binary);
+        if (!in) {
+            error = path + ": cannot be read";
+            return false;
+        }
+        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     sim::BenchConfig config;
     if (!sim::parseBenchJson(text, config, error)) {
         return false;
