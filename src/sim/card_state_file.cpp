@@ -192,6 +192,13 @@ bool applyRecord(std::uint8_t kind, std::string_view payload, SimulatedCard* car
     }
 }
 
+// Windows's C runtime turns each \n written into \r\n unless the file is opened as binary.
+#if defined(O_BINARY)
+constexpr int kBinaryMode = O_BINARY;
+#else
+constexpr int kBinaryMode = 0;
+#endif
+
 bool writeAll(int fd, std::string_view bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -399,7 +406,8 @@ CardStateFile::~CardStateFile() {
 
 bool CardStateFile::append(std::uint8_t kind, std::span<const std::uint8_t> payload) {
     if (fd_ < 0) {
-        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0666);
+        fd_ = ::open(path_.c_str(),
+                     O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW | kBinaryMode, 0666);
         if (fd_ < 0) {
             return false;
         }
