@@ -24,9 +24,18 @@ void configureLogFromEnvironment();
 void setLogTarget(LogTarget target);
 LogTarget logTarget();
 
+// The log formats with the C library's printf rules; on Windows the build asks for the
+// standard ones (%zu and friends) rather than the old runtime's, and gcc must be told so.
+// clang knows no gnu_printf.
+#if defined(__MINGW32__)
+#define QUILLON_PRINTF_FORMAT(f, a) __attribute__((format(gnu_printf, f, a)))
+#else
+#define QUILLON_PRINTF_FORMAT(f, a) __attribute__((format(printf, f, a)))
+#endif
+
 // Appends formatted text to the log; adds no line end. When the log file cannot be opened,
 // the log stays silent for the rest of the run.
-void writeLog(const char* format, ...) __attribute__((format(gnu_printf, 1, 2)));
+void writeLog(const char* format, ...) QUILLON_PRINTF_FORMAT(1, 2);
 
 // Captures the log while it lives and restores the previous target afterwards.
 class LogCapture {

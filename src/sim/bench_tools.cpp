@@ -8,6 +8,7 @@
 
 #include "base/atomic_file.h"
 #include "base/file_path.h"
+#include "base/log.h"
 #include "base/state_folder.h"
 #include "sim/bench_json.h"
 #include "sim/card_state_file.h"
@@ -24,7 +25,7 @@ std::optional<std::string> nonEmpty(const char* value) {
     return std::string(value);
 }
 
-void appendf(std::string& out, const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
+void appendf(std::string& out, const char* format, ...) QUILLON_PRINTF_FORMAT(2, 3);
 
 void appendf(std::string& out, const char* format, ...) {
     std::va_list args;

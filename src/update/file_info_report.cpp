@@ -8,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "base/log.h"
 #include "base/regular_file.h"
 #include "image/dump_reader.h"
 #include "image/file_kind.h"
@@ -29,7 +30,7 @@ constexpr std::uint32_t kFlashStart = 0x300000;
 // The report reads the image in large blocks; spans that continue each other list as one.
 constexpr std::uint16_t kReportBlock = 0xF000;
 
-std::string format(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
+std::string format(const char* fmt, ...) QUILLON_PRINTF_FORMAT(1, 2);
 
 std::string format(const char* fmt, ...) {
     std::array<char, 160> buffer{};
