@@ -1,7 +1,7 @@
 # The floors of the source tree, bottom-up. Every folder under src/ is one floor and may use
 # only the floors below it; a library that links a library of its own floor or of a higher one
 # stops the configuration, and the test "floors" does the same for #include lines.
-set(QUILLON_FLOORS base ui image pda card commands update app sim win32 cli gui)
+set(QUILLON_FLOORS base ui image pda card commands update app sim win32 cli gui winui)
 
 function(quillon_floor_of target out)
     set(${out} -1 PARENT_SCOPE)
