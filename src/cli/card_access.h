@@ -20,9 +20,13 @@ class CardAccess {
     virtual card::Registry& registry() = 0;
 };
 
-// The card the options and environment ask for, locked. Null after telling the person why on
-// standard error. (One file per platform.)
+// The card the options and environment ask for, locked; with -v given twice every request to
+// it is written to the log. Null after telling the person why on standard error.
 std::unique_ptr<CardAccess> openCardAccess(CliIo& io, const GlobalOptions& global);
+
+// The card of this platform the options and environment ask for, locked. (One file per
+// platform.)
+std::unique_ptr<CardAccess> openPlatformCardAccess(CliIo& io, const GlobalOptions& global);
 
 // The simulated bench of the options and environment, locked.
 std::unique_ptr<CardAccess> openBenchAccess(CliIo& io, const GlobalOptions& global);

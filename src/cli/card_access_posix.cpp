@@ -3,7 +3,7 @@
 namespace quillon::cli {
 
 // No adapter-access library exists here: the simulated bench is the card.
-std::unique_ptr<CardAccess> openCardAccess(CliIo& io, const GlobalOptions& global) {
+std::unique_ptr<CardAccess> openPlatformCardAccess(CliIo& io, const GlobalOptions& global) {
     return openBenchAccess(io, global);
 }
 

@@ -27,7 +27,7 @@ std::optional<std::string> setValue(const CliIo& io, const std::string& name) {
 
 }  // namespace
 
-std::unique_ptr<CardAccess> openCardAccess(CliIo& io, const GlobalOptions& global) {
+std::unique_ptr<CardAccess> openPlatformCardAccess(CliIo& io, const GlobalOptions& global) {
     if (!global.benchDir.empty() || !io.env("QUILLON_BENCH").empty()) {
         return openBenchAccess(io, global);
     }

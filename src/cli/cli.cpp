@@ -188,16 +188,17 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
                  "Leave out progress and remarks: print what the command was asked for, "
                  "errors, warnings and the questions to answer");
     app.add_flag("--verbose,-v", global.verbose,
-                 "Write the diagnostic log to standard error (as QUILLON_LOG=-)");
+                 "Write the diagnostic log to standard error (as QUILLON_LOG=-); given twice "
+                 "(-vv), also every request to the card and its answer");
     // The flags may stand before and after the command; together they are still a contradiction.
     app.parse_complete_callback([&global]() {
         if (global.yes && global.no) {
             throw CLI::ValidationError("--yes and --no exclude each other");
         }
-        if (global.quiet && global.verbose) {
+        if (global.quiet && global.verbose > 0) {
             throw CLI::ValidationError("--quiet and --verbose exclude each other");
         }
-        if (global.verbose) {
+        if (global.verbose > 0) {
             setLogTarget(LogTarget::StdErr);
         }
     });

@@ -22,7 +22,8 @@ struct GlobalOptions {
     std::string colour = "auto";  // --color WHEN: auto, always or never
     bool json = false;      // --json: one JSON document on standard output instead of the text
     bool quiet = false;     // --quiet: only errors, warnings and questions
-    bool verbose = false;   // --verbose: the diagnostic log on standard error
+    int verbose = 0;        // --verbose, counted: the diagnostic log on standard error; twice: also
+                            // every request to the card
     bool noVerify = false;  // --no-verify: written blocks are not read back
 };
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
+#include "cli_bench.h"
 #include "cli_test_support.h"
 #include "sample_generator.h"
 #include "temp_dir.h"
@@ -24,6 +27,33 @@ TEST(Cli, VersionHelpAndUsageErrors) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{}, {"info"}, {"convert", "a.hex"}, {"frobnicate"}}) {
         EXPECT_EQ(runQuillonCli(args).exitCode, 2) << ::testing::PrintToString(args);
+    }
+}
+
+// The log goes to the process's own standard error, so the program itself is run.
+TEST(Cli, VerboseTwiceLogsEveryRequestToTheCard) {
+    testing::CliBench bench;
+    struct Case {
+        const char* options;
+        bool requests;
+    };
+    const Case cases[] = {{"-v", false}, {"-vv", true}, {"--verbose --verbose", true}};
+    for (const Case& c : cases) {
+        const std::string command = std::string(QUILLON_CLI_PATH) + " --bench '" + bench.folder() +
+                                    "' " + c.options + " driver-version 2>&1";
+        std::FILE* pipe = ::popen(command.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string said;
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+            said.append(buffer, n);
+        }
+        EXPECT_EQ(::pclose(pipe), 0) << said;
+        EXPECT_NE(said.find("Adapter Names : "), std::string::npos) << c.options << said;
+        EXPECT_EQ(said.find("request: query 0x00010116 GEN_VENDOR_DRIVER_VERSION, 4 bytes -> "
+                            "status 0x00000000, done 4, needed 0: ") != std::string::npos,
+                  c.requests)
+            << c.options << said;
     }
 }
 
