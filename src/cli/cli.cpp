@@ -5,6 +5,7 @@
 
 #include "base/log.h"
 #include "cli/commands.h"
+#include "cli/help_formatter.h"
 
 namespace quillon::cli {
 
@@ -123,6 +124,23 @@ std::string usageText(std::string text) {
     return text;
 }
 
+// The columns the help fits in: 80, or a narrower terminal's width.
+std::size_t helpWidth(const CliIo& io) {
+    constexpr std::size_t kWidest = 80;
+    if (!io.outIsTerminal) {
+        return kWidest;
+    }
+    std::size_t columns = io.columns > 0 ? static_cast<std::size_t>(io.columns) : 0;
+    if (columns == 0) {
+        const std::string given = io.env("COLUMNS");
+        if (!given.empty() && given.size() < 5 &&
+            given.find_first_not_of("0123456789") == std::string::npos) {
+            columns = std::stoul(given);
+        }
+    }
+    return columns >= 40 && columns < kWidest ? columns : kWidest;
+}
+
 }  // namespace
 
 std::string CliIo::env(const std::string& name) const {
@@ -132,11 +150,16 @@ std::string CliIo::env(const std::string& name) const {
 
 void addAnswerFlags(CLI::App& command, GlobalOptions& global, const std::string& force) {
     // --yes and --no exclude each other wherever they stand; the parse's end checks it.
-    command.add_flag("--yes,-y", global.yes,
-                     "Confirm with OK, Yes or UPDATE (a question after a failure still takes No)");
-    command.add_flag("--no,-n", global.no, "Answer every question with Cancel or No");
-    command.add_flag("--force", global.force,
-                     force.empty() ? "With --yes, also go on after a failure" : force);
+    command
+        .add_flag("--yes,-y", global.yes,
+                  "Confirm with OK, Yes or UPDATE (a question after a failure still takes No)")
+        ->group(kAnswersGroup);
+    command.add_flag("--no,-n", global.no, "Answer every question with Cancel or No")
+        ->group(kAnswersGroup);
+    command
+        .add_flag("--force", global.force,
+                  force.empty() ? "With --yes, also go on after a failure" : force)
+        ->group(kAnswersGroup);
 }
 
 int runCli(const std::vector<std::string>& args, CliIo& io) {
@@ -146,6 +169,7 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
         "Questions are asked on the terminal; without one they take the safe answer (Cancel, "
         "No) unless --yes is given.",
         "quillon-cli"};
+    app.formatter(std::make_shared<HelpFormatter>(helpWidth(io)));
     app.set_version_flag("--version", std::string("quillon-cli ") + QUILLON_VERSION,
                          "Print the version and exit");
     app.set_help_flag("--help,-h", "Print this help (COMMAND --help: the command's own)");

@@ -453,10 +453,10 @@ TEST(CliSaysWhy, HelpThatHelps) {
     const Case cases[] = {
         {{"pda", "set"},
          {"--mac MAC", "--serial TEXT", "--keep-case", "--force"},
-         {"--bench", "Exit status"}},
-        {{"info"}, {"FILE ..."}, {"--yes", "--bench", "--adapter", "REQUIRED"}},
+         {"Exit status", "Environment:"}},
+        {{"info"}, {"FILE ..."}, {"--yes", "REQUIRED"}},
         {{"bench", "init"}, {"DIR", "--force", "--no-latency"}, {"--yes"}},
-        {{"convert"}, {"IN", "OUT", "--yes"}, {"--adapter", "TEXT"}},
+        {{"convert"}, {"IN", "OUT", "--yes"}, {"TEXT"}},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = c.command;
@@ -505,6 +505,59 @@ std::string bigImage(std::size_t bytes) {
         text += image::testing::srec('3', static_cast<std::uint32_t>(0x300000 + at), data) + "\n";
     }
     return text + image::testing::srec('7', 0, {}) + "\n";
+}
+
+// Every command's help fits 80 columns in a pipe and a narrower terminal's width on it, and
+// ends with the global options that command does not have of its own.
+TEST(CliSaysWhy, EveryHelpFitsAndListsTheGlobalOptions) {
+    const std::vector<std::vector<std::string>> commands = {{},
+                                                            {"update"},
+                                                            {"versions"},
+                                                            {"mac-type"},
+                                                            {"driver-version"},
+                                                            {"cis"},
+                                                            {"rid-stress"},
+                                                            {"export"},
+                                                            {"pda"},
+                                                            {"pda", "show"},
+                                                            {"pda", "save"},
+                                                            {"pda", "clear"},
+                                                            {"pda", "set"},
+                                                            {"pda", "restore"},
+                                                            {"adapters"},
+                                                            {"bench"},
+                                                            {"bench", "init"},
+                                                            {"bench", "show"},
+                                                            {"bench", "repair"},
+                                                            {"info"},
+                                                            {"convert"}};
+    const std::string top = runQuillonCli({"--help"}).out;
+    for (const std::vector<std::string>& command : commands) {
+        if (command.size() == 1) {
+            EXPECT_TRUE(contains(top, "\n  " + command[0] + " ")) << command[0];
+        }
+        for (const auto& [terminal, columns] :
+             {std::pair<bool, std::size_t>{false, 80}, {true, 60}}) {
+            std::vector<std::string> args = command;
+            args.push_back("--help");
+            const auto help = runQuillonCli(args, {}, {{"COLUMNS", std::to_string(columns)}},
+                                            Terminals{false, terminal});
+            const std::string name = ::testing::PrintToString(command);
+            EXPECT_EQ(help.exitCode, 0) << name;
+            std::istringstream lines(help.out);
+            for (std::string line; std::getline(lines, line);) {
+                EXPECT_LE(line.size(), columns) << name << ": " << line;
+            }
+            for (const char* global : {"--bench DIR", "--adapter N", "--color WHEN", "--json",
+                                       "-q,--quiet", "-v,--verbose", "--no-verify"}) {
+                EXPECT_TRUE(contains(help.out, global)) << name << ": " << global;
+            }
+            if (!command.empty()) {
+                EXPECT_TRUE(contains(help.out, "Global options (before or after the command):"))
+                    << name;
+            }
+        }
+    }
 }
 
 TEST(CliSaysWhy, EveryRefusedFileSaysWhy) {
