@@ -61,6 +61,52 @@ std::string unknownCommand(const CLI::App& app, const std::vector<std::string>& 
     return {};
 }
 
+// The top-level commands, in the order the help lists them, each group with the function that
+// adds it.
+struct Commands {
+    std::string_view names;  // separated by spaces
+    void (*add)(CLI::App&, CliIo&, GlobalOptions&, CommandResult&);
+};
+constexpr Commands kCommands[] = {
+    {"update", addUpdateCommand},
+    {"versions mac-type driver-version cis rid-stress export", addCardCommands},
+    {"pda", addPdaCommands},
+    {"adapters", addAdaptersCommand},
+    {"bench", addBenchCommands},
+    {"info", addInfoCommand},
+    {"convert", addConvertCommand},
+};
+
+bool isOneOf(std::string_view word, std::string_view names) {
+    for (std::size_t at = 0; at <= names.size();) {
+        const std::size_t end = std::min(names.find(' ', at), names.size());
+        if (names.substr(at, end - at) == word) {
+            return true;
+        }
+        at = end + 1;
+    }
+    return false;
+}
+
+// The first word of the command line that is no option nor an option's value: the command.
+// Empty when there is none; "--help" when the program's own help is asked for before it.
+std::string commandWord(const std::vector<std::string>& args) {
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& token = args[i];
+        if (token == "--" || token == "--help" || token == "-h") {
+            return "--help";
+        }
+        if (!token.empty() && token[0] == '-') {
+            if (takesValue(token)) {
+                ++i;
+            }
+            continue;
+        }
+        return token;
+    }
+    return {};
+}
+
 // What a value of --adapter must look like: a whole number of 0 or more.
 std::string adapterNumberCheck(const std::string& text) {
     if (text.empty() || text.size() > 9 ||
@@ -228,13 +274,21 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
     });
 
     CommandResult result;
-    addUpdateCommand(app, io, global, result);
-    addCardCommands(app, io, global, result);
-    addPdaCommands(app, io, global, result);
-    addAdaptersCommand(app, io, global, result);
-    addBenchCommands(app, io, global, result);
-    addInfoCommand(app, io, global, result);
-    addConvertCommand(app, io, global, result);
+    // Building a command's options is most of a short run's start, so a run builds only the
+    // command it names; the program's help and an unknown word get them all.
+    const std::string named = commandWord(args);
+    bool added = named.empty();  // --version, or a command is missing
+    for (const Commands& commands : kCommands) {
+        if (!named.empty() && isOneOf(named, commands.names)) {
+            commands.add(app, io, global, result);
+            added = true;
+        }
+    }
+    if (!added) {
+        for (const Commands& commands : kCommands) {
+            commands.add(app, io, global, result);
+        }
+    }
     // Only the program's own help tells the environment and the exit statuses; a command's
     // help is about that command.
     app.footer(kFooter);

@@ -147,7 +147,9 @@ std::set<std::string> helpCommands(const std::string& help) {
         }
         std::istringstream words(line);
         std::string first;
-        if (inList && (words >> first) && first[0] != '-') {
+        // A description's further lines stand deeper than the names.
+        const bool named = line.size() > 2 && line[2] != ' ';
+        if (inList && named && (words >> first) && first[0] != '-') {
             names.insert(first);
         }
     }
