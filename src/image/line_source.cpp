@@ -46,7 +46,10 @@ bool TextLineSource::next(LineSlice& line) {
 }
 
 FileLineSource::FileLineSource(std::FILE* file, std::size_t maxLine)
-    : file_(file), maxLine_(maxLine), buffer_(std::max(kBlockSize, 2 * maxLine + 4)) {}
+    : file_(file),
+      maxLine_(maxLine),
+      size_(std::max(kBlockSize, 2 * maxLine + 4)),
+      buffer_(std::make_unique_for_overwrite<char[]>(size_)) {}
 
 bool FileLineSource::next(LineSlice& line) {
     if (end_ - begin_ < maxLine_ + 2 && !atEnd_) {
@@ -55,16 +58,16 @@ bool FileLineSource::next(LineSlice& line) {
     if (begin_ == end_) {
         return false;
     }
-    begin_ += splitLine(std::string_view(buffer_.data() + begin_, end_ - begin_), maxLine_, line);
+    begin_ += splitLine(std::string_view(buffer_.get() + begin_, end_ - begin_), maxLine_, line);
     return true;
 }
 
 void FileLineSource::refill() {
-    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
-    while (end_ < buffer_.size() && !atEnd_) {
-        const std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+    while (end_ < size_ && !atEnd_) {
+        const std::size_t got = std::fread(buffer_.get() + end_, 1, size_ - end_, file_);
         end_ += got;
         if (got == 0) {
             atEnd_ = true;

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -46,7 +47,10 @@ class FileLineSource {
 
     std::FILE* file_;
     std::size_t maxLine_;
-    std::vector<char> buffer_;
+    // Left uninitialised: only what fread filled is ever read, and clearing 256 KiB cost as
+    // much as a short run's start.
+    std::size_t size_;
+    std::unique_ptr<char[]> buffer_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     bool atEnd_ = false;
