@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "image/image_writer.h"
+
 namespace quillon::tools {
 namespace {
 
@@ -35,13 +37,13 @@ class SrecWriter {
   public:
     void header(const std::string& text) {
         Bytes data(text.begin(), text.end());
-        record('0', 2, 0, data);
+        record('0', 0, data);
     }
     // Data as S3 records of 16 bytes.
     void data(std::uint32_t address, const Bytes& bytes) {
         for (std::size_t i = 0; i < bytes.size(); i += 16) {
             const std::size_t n = bytes.size() - i < 16 ? bytes.size() - i : 16;
-            record('3', 4, address + static_cast<std::uint32_t>(i),
+            record('3', address + static_cast<std::uint32_t>(i),
                    Bytes(bytes.begin() + static_cast<long>(i),
                          bytes.begin() + static_cast<long>(i + n)));
         }
@@ -53,47 +55,30 @@ class SrecWriter {
         for (std::uint16_t w : words) {
             putWord(data, w);
         }
-        record('3', 4, kInfoRecord, data);
+        record('3', kInfoRecord, data);
     }
     void plug(std::uint32_t code, std::uint32_t target, std::uint32_t length) {
         Bytes data;
         putLong(data, code);
         putLong(data, target);
         putLong(data, length);
-        record('3', 4, kPlugRecord, data);
+        record('3', kPlugRecord, data);
     }
     void marker(std::uint32_t address, std::uint32_t flag) {
         Bytes data;
         putLong(data, address);
         putLong(data, 0);
         putLong(data, flag);
-        record('3', 4, kMarkerRecord, data);
+        record('3', kMarkerRecord, data);
     }
     std::string finish(std::uint32_t executionAddress) {
-        record('7', 4, executionAddress, {});
+        record('7', executionAddress, {});
         return text_;
     }
 
   private:
-    void record(char type, int addressBytes, std::uint32_t address, const Bytes& data) {
-        Bytes body;
-        body.push_back(static_cast<std::uint8_t>(addressBytes + data.size() + 1));
-        for (int i = addressBytes - 1; i >= 0; --i) {
-            body.push_back(static_cast<std::uint8_t>(address >> (8 * i)));
-        }
-        body.insert(body.end(), data.begin(), data.end());
-        unsigned sum = 0;
-        for (std::uint8_t b : body) {
-            sum += b;
-        }
-        body.push_back(static_cast<std::uint8_t>(~sum & 0xFF));
-        text_ += 'S';
-        text_ += type;
-        char hex[3];
-        for (std::uint8_t b : body) {
-            std::snprintf(hex, sizeof hex, "%02X", b);
-            text_ += hex;
-        }
+    void record(char type, std::uint32_t address, const Bytes& data) {
+        image::appendSrecLine(text_, type, address, data);
         text_ += "\r\n";
     }
 

@@ -16,26 +16,17 @@ void appendHexByte(std::string& out, std::uint8_t value, bool upperCase) {
     out.push_back(hexDigitChar(value & 0xF, upperCase));
 }
 
-// One S3 or S7 record with its checksum, the ones' complement of the sum of the count, the
-// address and the data bytes.
-void appendRecord(std::string& out, char type, std::uint32_t address, const std::uint8_t* data,
-                  std::size_t size) {
-    out += 'S';
-    out += type;
-    const auto count = static_cast<std::uint8_t>(size + 5);
-    unsigned sum = count;
-    appendHexByte(out, count, true);
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        const auto byte = static_cast<std::uint8_t>(address >> shift);
-        sum += byte;
-        appendHexByte(out, byte, true);
+std::size_t addressBytesOf(char type) {
+    switch (type) {
+        case '2':
+        case '8':
+            return 3;
+        case '3':
+        case '7':
+            return 4;
+        default:
+            return 2;
     }
-    for (std::size_t i = 0; i < size; ++i) {
-        sum += data[i];
-        appendHexByte(out, data[i], true);
-    }
-    appendHexByte(out, static_cast<std::uint8_t>(~sum), true);
-    out += "\r\n";
 }
 
 void appendLittleEndian32(std::array<std::uint8_t, kPlugRecordBytes>& bytes, std::size_t at,
@@ -47,6 +38,26 @@ void appendLittleEndian32(std::array<std::uint8_t, kPlugRecordBytes>& bytes, std
 
 }  // namespace
 
+void appendSrecLine(std::string& out, char type, std::uint32_t address,
+                    std::span<const std::uint8_t> data) {
+    const std::size_t addressBytes = addressBytesOf(type);
+    out += 'S';
+    out += type;
+    const auto count = static_cast<std::uint8_t>(data.size() + addressBytes + 1);
+    unsigned sum = count;
+    appendHexByte(out, count, true);
+    for (std::size_t shift = 8 * addressBytes; shift > 0; shift -= 8) {
+        const auto byte = static_cast<std::uint8_t>(address >> (shift - 8));
+        sum += byte;
+        appendHexByte(out, byte, true);
+    }
+    for (const std::uint8_t byte : data) {
+        sum += byte;
+        appendHexByte(out, byte, true);
+    }
+    appendHexByte(out, static_cast<std::uint8_t>(~sum), true);
+}
+
 std::string hexFileText(MemoryImage& image, PlugList* plugs, std::uint32_t* records) {
     std::string out;
     out.reserve(std::size_t{image.countBlocks(kBlockBytes, 0)} * 48 + 32);
@@ -55,7 +66,8 @@ std::string hexFileText(MemoryImage& image, PlugList* plugs, std::uint32_t* reco
     std::uint32_t address = 0;
     std::uint16_t count = 0;
     while (image.nextBlock(block, &address, &count, kBlockBytes, 0)) {
-        appendRecord(out, '3', address, block.data(), count);
+        appendSrecLine(out, '3', address, std::span(block.data(), count));
+        out += "\r\n";
         ++written;
     }
     if (plugs != nullptr) {
@@ -64,10 +76,12 @@ std::string hexFileText(MemoryImage& image, PlugList* plugs, std::uint32_t* reco
             appendLittleEndian32(bytes, 0, plug.pdrCode);
             appendLittleEndian32(bytes, 4, plug.targetAddress);
             appendLittleEndian32(bytes, 8, plug.length);
-            appendRecord(out, '3', kPlugRecordAddress, bytes.data(), bytes.size());
+            appendSrecLine(out, '3', kPlugRecordAddress, bytes);
+            out += "\r\n";
         }
     }
-    appendRecord(out, '7', image.hasExecutionAddress() ? image.executionAddress() : 0, nullptr, 0);
+    appendSrecLine(out, '7', image.hasExecutionAddress() ? image.executionAddress() : 0, {});
+    out += "\r\n";
     if (records != nullptr) {
         *records = written + 1;
     }

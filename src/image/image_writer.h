@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "image/memory_image.h"
@@ -22,6 +23,13 @@ std::uint16_t writeHexFile(const std::string& path, MemoryImage& image, PlugList
 // Returns the number of lines; 0, writing nothing, when the file cannot be written or the
 // image is empty.
 std::uint16_t writeDumpFile(const std::string& path, MemoryImage& image);
+
+// Appends one S-record line without its line end: "S", the type, the count, the address in as
+// many bytes as the type takes (S0, S1, S5, S9: 2; S2, S8: 3; S3, S7: 4), the data and the
+// checksum, the ones' complement of the sum of the count, the address and the data bytes.
+// data holds at most 250 bytes.
+void appendSrecLine(std::string& out, char type, std::uint32_t address,
+                    std::span<const std::uint8_t> data);
 
 // The texts the two writers would write, for callers that keep them in memory.
 std::string hexFileText(MemoryImage& image, PlugList* plugs, std::uint32_t* records = nullptr);

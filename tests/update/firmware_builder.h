@@ -3,9 +3,10 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
+
+#include "image/image_writer.h"
 
 namespace quillon::testing {
 
@@ -84,24 +85,7 @@ class FirmwareBuilder {
     }
 
     void record(char type, std::uint32_t address, const Bytes& data) {
-        Bytes body;
-        body.push_back(static_cast<std::uint8_t>(4 + data.size() + 1));
-        for (int i = 3; i >= 0; --i) {
-            body.push_back(static_cast<std::uint8_t>(address >> (8 * i)));
-        }
-        body.insert(body.end(), data.begin(), data.end());
-        unsigned sum = 0;
-        for (std::uint8_t b : body) {
-            sum += b;
-        }
-        body.push_back(static_cast<std::uint8_t>(~sum & 0xFF));
-        text_ += 'S';
-        text_ += type;
-        char hex[3];
-        for (std::uint8_t b : body) {
-            std::snprintf(hex, sizeof hex, "%02X", b);
-            text_ += hex;
-        }
+        image::appendSrecLine(text_, type, address, data);
         text_ += "\r\n";
     }
 
