@@ -4,6 +4,7 @@
 #include <string>
 
 #include "card/adapter_discovery.h"
+#include "ui/message.h"
 
 namespace quillon::card {
 namespace {
@@ -47,14 +48,6 @@ std::span<std::uint8_t> packAux(AuxWire& wire, std::uint32_t address, std::uint1
     return std::span<std::uint8_t>(wire.data(), AuxBlock::kHeaderSize + length);
 }
 
-ui::MessageBox box(std::string text, std::string caption, ui::Icon icon = ui::Icon::None) {
-    ui::MessageBox b;
-    b.text = std::move(text);
-    b.caption = std::move(caption);
-    b.icon = icon;
-    return b;
-}
-
 }  // namespace
 
 AdapterSession::AdapterSession(AccessLibrary& library, Registry& registry, ui::UserInterface& ui)
@@ -83,7 +76,8 @@ bool AdapterSession::openAdapter(std::uint32_t index) {
     if (overlapped_.event == 0) {
         library_.W32N_CloseAdapter(handle_);
         handle_ = kInvalidAdapterHandle;
-        ui_.messageBox(box("Could not create Overlapped Event. Unable to access card.", "Error"));
+        ui::tellOwnerless(ui_, "Could not create Overlapped Event. Unable to access card.",
+                          "Error");
         return false;
     }
     if (!enableAux()) {
@@ -140,10 +134,11 @@ bool AdapterSession::probeDriver(std::array<std::uint8_t, 8>& buffer) {
     }
     const std::uint32_t status = request(kQueryInformation, OID_PRIV_PROBE, buffer);
     if (status == kNdisStatusInvalidOid) {
-        ui_.messageBox(
-            box("Your current WLAN driver does not support this version of Quillonex. You may need "
-                "to upgrade the driver.",
-                "Incompatible Driver Error", ui::Icon::Warning));
+        ui::tellOwnerless(
+            ui_,
+            "Your current WLAN driver does not support this version of Quillonex. You may need "
+            "to upgrade the driver.",
+            "Incompatible Driver Error", ui::Icon::Warning);
         return false;
     }
     return status == kNdisStatusSuccess;
@@ -287,21 +282,22 @@ bool checkAccessLibrary(AccessLibrary& library, ui::UserInterface& ui) {
         library.W32N_CloseAdapter(handle);
     }
     if (code == kErrorAccessDenied) {
-        ui.messageBox(box(
+        ui::tellOwnerless(
+            ui,
             "The system reports that you have insufficient privileges to load the required "
             "driver. \r\n\r\n 1. You may need to log on as an administrator.\r\n\r\n 2. Ensure the "
             "system files are not being accessed from a network drive. (search for "
             "\"ISW32N50\" in the registry)",
-            "Startup Error", ui::Icon::Error));
+            "Startup Error", ui::Icon::Error);
     } else if (code == kErrorFileNotFound) {
-        ui.messageBox(
-            box("Error loading system files: File Not Found.", "Startup Error", ui::Icon::Error));
+        ui::tellOwnerless(ui, "Error loading system files: File Not Found.", "Startup Error",
+                          ui::Icon::Error);
     } else if ((code & 0xFF) == kErrorInvalidHandle) {
         // The library and its driver answered: all is well.
     } else {
         char text[32];
         std::snprintf(text, sizeof text, "W32N error code: %X", code);
-        ui.messageBox(box(text, "Unable to load necessary system files.", ui::Icon::Error));
+        ui::tellOwnerless(ui, text, "Unable to load necessary system files.", ui::Icon::Error);
     }
     return true;
 }

@@ -1,4 +1,5 @@
 #include "card/card_identity.h"
+#include "ui/message.h"
 
 #include <algorithm>
 
@@ -15,11 +16,8 @@ void determineMacType(AdapterSession& session, ui::UserInterface& ui) {
     if (session.readRid(record, kRidMacIdentity)) {
         reported = record.word(2);
     } else {
-        ui::MessageBox box;
-        box.text = "getRid failure! Quillon will continue, assuming a 3842-based card.";
-        box.caption = "DEBUG OPTION - unable to determine card type";
-        box.icon = ui::Icon::Warning;
-        ui.messageBox(box);
+        ui::tellOwnerless(ui, "getRid failure! Quillon will continue, assuming a 3842-based card.",
+                          "DEBUG OPTION - unable to determine card type", ui::Icon::Warning);
     }
     session.setMacType(reported);
 }

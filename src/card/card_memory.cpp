@@ -1,4 +1,5 @@
 #include "card/card_memory.h"
+#include "ui/message.h"
 
 #include <algorithm>
 #include <array>
@@ -69,10 +70,7 @@ bool readPda(AdapterSession& session, pda::PdaImage& image, ui::UserInterface& u
     if (nvramRead) {
         appendWords(text, nvram);
     }
-    ui::MessageBox box;
-    box.text = std::move(text);
-    box.caption = "Invalid PDA data";
-    ui.messageBox(box);
+    ui::tellOwnerless(ui, std::move(text), "Invalid PDA data");
     return false;
 }
 
@@ -87,9 +85,7 @@ bool readAuxPort(AdapterSession& session, std::span<std::uint8_t> destination,
     // A short read would leave part of the destination without card data; it fails like a
     // read the driver refused.
     if (!session.auxRead(block) || block.length < length) {
-        ui::MessageBox box;
-        box.text = "Could not read from Aux Port";
-        ui.messageBox(box);
+        ui::tellOwnerless(ui, "Could not read from Aux Port");
         return false;
     }
     std::copy(block.data.begin(), block.data.begin() + length, destination.begin());

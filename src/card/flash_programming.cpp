@@ -6,16 +6,10 @@
 #include <string>
 
 #include "base/log.h"
+#include "ui/message.h"
 
 namespace quillon::card {
 namespace {
-
-void tell(ui::UserInterface& ui, std::string text, std::string caption) {
-    ui::MessageBox box;
-    box.text = std::move(text);
-    box.caption = std::move(caption);
-    ui.messageBox(box);
-}
 
 enum class CardContent { Unreadable, Differs, Same };
 
@@ -81,13 +75,13 @@ bool programImage(AdapterSession& session, image::MemoryImage& image, ui::Progre
         progress->setPosition(0);
     }
     if (!session.setProtocolBlock(true)) {
-        tell(ui, "Attempt to block protocols failed.", "Setup Error");
-        tell(ui, "Update not attempted.", "Card Communication Failed");
+        ui::tellOwnerless(ui, "Attempt to block protocols failed.", "Setup Error");
+        ui::tellOwnerless(ui, "Update not attempted.", "Card Communication Failed");
         return false;
     }
     if (!session.enableAux()) {
-        tell(ui, "Enable Aux failed.", "Setup Error");
-        tell(ui, "Update not attempted.", "Card Communication Failed");
+        ui::tellOwnerless(ui, "Enable Aux failed.", "Setup Error");
+        ui::tellOwnerless(ui, "Update not attempted.", "Card Communication Failed");
         return false;
     }
     session.setupWrite();
@@ -113,12 +107,9 @@ bool programImage(AdapterSession& session, image::MemoryImage& image, ui::Progre
             if (!askOnBlockError) {
                 break;
             }
-            ui::MessageBox box;
-            box.text = blockErrorQuestion(block.address, imageName);
-            box.caption = "Programming error.";
-            box.buttons = ui::Buttons::YesNo;
-            box.question = ui::Question::AfterFailure;
-            if (ui.messageBox(box) != ui::Answer::Yes) {
+            if (ui.messageBox(ui::ownerlessBox(blockErrorQuestion(block.address, imageName),
+                                               "Programming error.", ui::Icon::None,
+                                               ui::Buttons::YesNo)) != ui::Answer::Yes) {
                 break;
             }
         }

@@ -1,5 +1,6 @@
-// The few shapes of message box the commands show, in one place: a box of the main window
-// with its text, caption, icon and buttons.
+// The few shapes of message box the program shows, in one place: a box of the main window, or a
+// box of no window (the card layer's, which knows no window), with its text, caption, icon and
+// buttons.
 #pragma once
 
 #include <optional>
@@ -21,6 +22,27 @@ inline MessageBox windowBox(std::string text, std::optional<std::string> caption
     box.icon = icon;
     box.question = question;
     return box;
+}
+
+// A box of no owner window, as the card layer shows them. Without a caption it shows the
+// platform's default caption.
+inline MessageBox ownerlessBox(std::string text, std::optional<std::string> caption = std::nullopt,
+                               Icon icon = Icon::None, Buttons buttons = Buttons::Ok) {
+    MessageBox box;
+    box.text = std::move(text);
+    box.caption = std::move(caption);
+    box.owner = Owner::None;
+    box.buttons = buttons;
+    box.icon = icon;
+    box.question = Question::AfterFailure;
+    return box;
+}
+
+// Tells the person something in a box of no owner window with an OK button.
+inline void tellOwnerless(UserInterface& ui, std::string text,
+                          std::optional<std::string> caption = std::nullopt,
+                          Icon icon = Icon::None) {
+    ui.messageBox(ownerlessBox(std::move(text), std::move(caption), icon));
 }
 
 // Shows what a report command was asked for in a box of the main window.
