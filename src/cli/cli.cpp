@@ -294,7 +294,9 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
     app.footer(kFooter);
     app.get_formatter()->label("REQUIRED", "");
     for (CLI::App* command : app.get_subcommands({})) {
+        command->set_help_flag("--help,-h", "Print this help");
         for (CLI::App* sub : command->get_subcommands({})) {
+            sub->set_help_flag("--help,-h", "Print this help");
             for (CLI::Option* option : sub->get_options()) {
                 if (option->get_positional()) {
                     option->type_name("");

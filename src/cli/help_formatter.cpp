@@ -106,6 +106,17 @@ std::string HelpFormatter::make_option(const CLI::Option* option, bool positiona
                  make_option_desc(option));
 }
 
+std::string HelpFormatter::make_option_opts(const CLI::Option* option) const {
+    // "--out DIR Needs: --dry-run" reads as one name; the description says what goes with what.
+    std::string opts = CLI::Formatter::make_option_opts(option);
+    for (const char* relation : {" Needs:", " Excludes:"}) {
+        if (const std::size_t at = opts.find(relation); at != std::string::npos) {
+            opts.erase(at);
+        }
+    }
+    return opts;
+}
+
 std::string HelpFormatter::make_subcommand(const CLI::App* command) const {
     return entry(command->get_display_name(true), command->get_description());
 }

@@ -20,6 +20,7 @@ class HelpFormatter : public CLI::Formatter {
     explicit HelpFormatter(std::size_t width);
 
     std::string make_option(const CLI::Option* option, bool positional) const override;
+    std::string make_option_opts(const CLI::Option* option) const override;
     std::string make_subcommand(const CLI::App* command) const override;
     std::string make_help(const CLI::App* app, std::string name,
                           CLI::AppFormatMode mode) const override;
