@@ -81,14 +81,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (const auto state = platformStateFolder(winui::windowStateEnvironment())) {
         logic.setPdaBackupFolder(pathText(filePath(*state) / "pda-backups"));
     }
-    // Windows 95, 98 and ME keep one class root for everybody; the NT family keeps the file
-    // types of each person apart, and registering for the person needs no administrator.
-    const winui::RegistryScope scope = card->library().W32N_IsWindows95()
-                                           ? winui::RegistryScope::Machine
-                                           : winui::RegistryScope::User;
     const std::string program = winui::utf8FromWide(programPath());
-    window.setRegisterHandler([scope, program](const std::string& extension) {
-        winui::registerFileType(winui::registrationFor(extension), program, scope);
+    window.setRegisterHandler([program](const std::string& extension, bool perUser) {
+        winui::registerFileType(
+            winui::registrationFor(extension), program,
+            perUser ? winui::RegistryScope::User : winui::RegistryScope::Machine);
     });
     window.attach(logic, files);
     window.runModal();

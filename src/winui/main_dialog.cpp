@@ -331,7 +331,7 @@ void MainDialog::showFileListMenu(POINT screen) {
 void MainDialog::onSystemCommand(int command) {
     if (command == kSysRegisterHex || command == kSysRegisterPda) {
         if (registerHandler_ && busy_ == 0) {
-            registerHandler_(command == kSysRegisterHex ? ".hex" : ".pda");
+            registerHandler_(command == kSysRegisterHex ? ".hex" : ".pda", registersPerUser_);
         }
         return;
     }
@@ -428,6 +428,7 @@ void MainDialog::showView(const MainWindowView& view) {
     showAdapters(view);
     showFiles(view.files);
     commandEnabled_ = view.commandEnabled;
+    registersPerUser_ = view.registersPerUser;
     applyEnabled(GetMenu(window_));
     if (!systemMenuBuilt_ && !view.systemMenu.empty()) {
         buildSystemMenu(view.systemMenu);

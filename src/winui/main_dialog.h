@@ -33,10 +33,10 @@ class MainDialog {
 
     // The logic the window drives, and the files it queues when it opens, in order.
     void attach(app::MainWindow& logic, std::vector<std::string> commandLineFiles);
-    // What the system menu's Register entries do, with ".hex" or ".pda".
-    void setRegisterHandler(std::function<void(const std::string&)> handler) {
-        registerHandler_ = std::move(handler);
-    }
+    // What the system menu's Register entries do, with ".hex" or ".pda", for the person alone
+    // (perUser) or for the machine, as the logic says.
+    using RegisterHandler = std::function<void(const std::string& extension, bool perUser)>;
+    void setRegisterHandler(RegisterHandler handler) { registerHandler_ = std::move(handler); }
 
     // Runs the window modally until the person closes it.
     void runModal();
@@ -79,7 +79,8 @@ class MainDialog {
     bool modal_ = false;
     app::MainWindow* logic_ = nullptr;
     std::vector<std::string> commandLineFiles_;
-    std::function<void(const std::string&)> registerHandler_;
+    RegisterHandler registerHandler_;
+    bool registersPerUser_ = true;
     HandOverReceiver receiver_;
     // Files handed over or dropped while an action runs, taken when it ends.
     std::vector<std::string> pendingFiles_;
