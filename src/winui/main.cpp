@@ -87,6 +87,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             winui::registrationFor(extension), program,
             perUser ? winui::RegistryScope::User : winui::RegistryScope::Machine);
     });
+    window.setExitAfterFirstPaint(winui::environmentUtf8(L"QUILLON_EXIT_AFTER_PAINT") == "1");
     window.attach(logic, files);
     window.runModal();
     return 0;

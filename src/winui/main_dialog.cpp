@@ -6,6 +6,7 @@
 #include <array>
 
 #include "app/main_window.h"
+#include "base/log.h"
 #include "winui/resource_ids.h"
 #include "winui/wide_text.h"
 
@@ -18,6 +19,26 @@ namespace {
 // The system's cursors, by number: IDC_ARROW and IDC_WAIT name them in narrow text here.
 const wchar_t* const kArrowCursor = MAKEINTRESOURCEW(32512);
 const wchar_t* const kWaitCursor = MAKEINTRESOURCEW(32514);
+
+// The commands without a button or menu entry, with the letter that reaches each one
+// together with Ctrl and Shift.
+struct HiddenCommand {
+    int command;
+    WORD key;
+};
+constexpr std::array<HiddenCommand, 8> kHiddenCommands{{
+    {kCmdDisplayPda, 'D'},
+    {kCmdModifyPda, 'M'},
+    {kCmdSavePda, 'S'},
+    {kCmdClearPdaMenu, 'L'},
+    {kCmdShowCis, 'C'},
+    {kCmdMacType, 'T'},
+    {kCmdDriverVersion, 'V'},
+    {kCmdRidStressTest, 'R'},
+}};
+
+// Posted after the first paint, to finish painting the controls and note the window shown.
+constexpr UINT kFirstPainted = WM_APP + 1;
 
 // The controls whose tooltips the logic names.
 constexpr std::array<int, 7> kTooltipControls{IDC_CONTINUE,        IDC_CLOSE_ADAPTER, IDC_PDA_MAC,
@@ -83,7 +104,7 @@ MainDialog::MainDialog(HINSTANCE instance) : instance_(instance) {
 }
 
 MainDialog::~MainDialog() {
-    if (window_ != nullptr && !modal_) {
+    if (window_ != nullptr) {
         DestroyWindow(window_);
     }
     if (icon_ != nullptr) {
@@ -100,13 +121,33 @@ void MainDialog::attach(app::MainWindow& logic, std::vector<std::string> command
 }
 
 void MainDialog::runModal() {
-    modal_ = true;
-    DialogBoxParamW(instance_, MAKEINTRESOURCEW(IDD_MAIN_WINDOW), nullptr, &MainDialog::dialogProc,
-                    reinterpret_cast<LPARAM>(this));
+    if (create() == nullptr) {
+        return;
+    }
+    // The commands without a button or menu entry answer the same keys as in the other window.
+    std::array<ACCEL, kHiddenCommands.size()> keys{};
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        keys[i] = ACCEL{FVIRTKEY | FCONTROL | FSHIFT, kHiddenCommands[i].key,
+                        static_cast<WORD>(kHiddenCommands[i].command)};
+    }
+    HACCEL table = CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
+    MSG message{};
+    while (window_ != nullptr && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (table != nullptr && TranslateAcceleratorW(window_, table, &message) != 0) {
+            continue;
+        }
+        if (IsDialogMessageW(window_, &message) != FALSE) {
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    if (table != nullptr) {
+        DestroyAcceleratorTable(table);
+    }
 }
 
 HWND MainDialog::create() {
-    modal_ = false;
     HWND window = CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_MAIN_WINDOW), nullptr,
                                      &MainDialog::dialogProc, reinterpret_cast<LPARAM>(this));
     if (window != nullptr) {
@@ -222,7 +263,18 @@ INT_PTR MainDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             SetCursor(cursor_);
             SetWindowLongPtrW(window_, DWLP_MSGRESULT, TRUE);
             return TRUE;
+        case kFirstPainted:
+            RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+            writeLog("quillon: window shown\n");
+            if (exitAfterFirstPaint_) {
+                DestroyWindow(window_);
+            }
+            return TRUE;
         case WM_PAINT:
+            if (!painted_) {
+                painted_ = true;
+                PostMessageW(window_, kFirstPainted, 0, 0);
+            }
             if (IsIconic(window_) && icon_ != nullptr) {
                 PAINTSTRUCT paint{};
                 HDC dc = BeginPaint(window_, &paint);
@@ -396,11 +448,7 @@ void MainDialog::finishAction() {
         --busy_;
     }
     if (logic_->closed()) {
-        if (modal_) {
-            EndDialog(window_, IDCANCEL);
-        } else {
-            DestroyWindow(window_);
-        }
+        DestroyWindow(window_);
     }
 }
 

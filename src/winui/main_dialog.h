@@ -38,8 +38,11 @@ class MainDialog {
     using RegisterHandler = std::function<void(const std::string& extension, bool perUser)>;
     void setRegisterHandler(RegisterHandler handler) { registerHandler_ = std::move(handler); }
 
-    // Runs the window modally until the person closes it.
+    // Runs the window until the person closes it. Its own loop stands in for a modal one, so
+    // that the keys of the commands without a button or menu entry reach them.
     void runModal();
+    // Closes the window once it has painted itself for the first time (for timing the start).
+    void setExitAfterFirstPaint(bool exit) { exitAfterFirstPaint_ = exit; }
     // Creates the window modeless and shows it (for tests, which drive it by messages);
     // destroyed when the person closes it. Null when it cannot be created.
     HWND create();
@@ -76,7 +79,8 @@ class MainDialog {
 
     HINSTANCE instance_;
     HWND window_ = nullptr;
-    bool modal_ = false;
+    bool exitAfterFirstPaint_ = false;
+    bool painted_ = false;
     app::MainWindow* logic_ = nullptr;
     std::vector<std::string> commandLineFiles_;
     RegisterHandler registerHandler_;
