@@ -10,6 +10,8 @@
 
 #include <cstring>
 #include <deque>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,7 @@
 #include "winui/main_dialog.h"
 #include "winui/single_instance.h"
 #include "winui/wide_text.h"
+#include "winui/window_card.h"
 #include "winui/winui_user_interface.h"
 
 namespace quillon::testing {
@@ -291,6 +294,47 @@ TEST(NativeWindow, TheCloseBoxEndsTheRun) {
     SendMessageW(w.window, WM_CLOSE, 0, 0);
     EXPECT_TRUE(w.logic.closed());
     EXPECT_FALSE(IsWindow(w.window));
+}
+
+// Sets an environment variable for one test and restores it after.
+class ScopedEnvironment {
+  public:
+    ScopedEnvironment(const wchar_t* name, const std::wstring& value) : name_(name) {
+        std::wstring old(32768, L'\0');
+        const DWORD length = GetEnvironmentVariableW(name, old.data(), 32768);
+        if (length > 0 && length < 32768) {
+            old.resize(length);
+            old_ = old;
+        }
+        SetEnvironmentVariableW(name, value.empty() ? nullptr : value.c_str());
+    }
+    ~ScopedEnvironment() { SetEnvironmentVariableW(name_, old_ ? old_->c_str() : nullptr); }
+
+  private:
+    const wchar_t* name_;
+    std::optional<std::wstring> old_;
+};
+
+TEST(NativeWindowCard, WithoutTheLibraryTheBoxSaysHowToTryWithoutACard) {
+    TempDir dir;
+    ScopedEnvironment bench(L"QUILLON_BENCH", L"");
+    ScopedEnvironment library(L"QUILLON_ACCESS_LIBRARY",
+                              winui::wideFromUtf8(dir.file("ISW32N50.dll")));
+    std::string error;
+    EXPECT_EQ(winui::openWindowCard(error), nullptr);
+    EXPECT_NE(error.find("ISW32N50.dll"), std::string::npos) << error;
+    EXPECT_NE(error.find("QUILLON_BENCH"), std::string::npos) << error;
+}
+
+TEST(NativeWindowCard, TheBenchOfQuillonBenchIsHeldAgainstASecondWindow) {
+    TempDir dir;
+    ScopedEnvironment bench(L"QUILLON_BENCH", winui::wideFromUtf8(dir.file("bench")));
+    std::string error;
+    const std::unique_ptr<winui::WindowCard> first = winui::openWindowCard(error);
+    ASSERT_NE(first, nullptr) << error;
+    EXPECT_TRUE(first->library().W32N_IsWindowsNT());
+    EXPECT_EQ(winui::openWindowCard(error), nullptr);
+    EXPECT_NE(error.find("in use"), std::string::npos) << error;
 }
 
 }  // namespace
