@@ -5,7 +5,6 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -50,15 +49,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     configureLogFromEnvironment();
     const std::vector<std::wstring> arguments = commandLine();
     std::vector<std::string> files;
-    std::vector<std::string> absoluteFiles;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         files.push_back(winui::utf8FromWide(arguments[i]));
-        // The running copy works in a folder of its own: it is given the paths whole.
-        std::error_code error;
-        const std::filesystem::path absolute = std::filesystem::absolute(arguments[i], error);
-        absoluteFiles.push_back(winui::utf8FromWide(error ? arguments[i] : absolute.wstring()));
     }
-    if (winui::handOverToRunningWindow(absoluteFiles)) {
+    if (winui::handOverToRunningWindow(files)) {
         return 0;
     }
 
