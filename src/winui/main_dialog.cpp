@@ -427,7 +427,9 @@ void MainDialog::onCopyData(const COPYDATASTRUCT& data) {
 }
 
 void MainDialog::run(const std::function<void()>& action) {
-    if (logic_ == nullptr || window_ == nullptr) {
+    // One action at a time: a click that reaches the window while a command waits for the
+    // person (a box, the report) would start a second command inside the first.
+    if (logic_ == nullptr || window_ == nullptr || busy_ > 0) {
         return;
     }
     ++busy_;
