@@ -288,6 +288,18 @@ TEST(NativeWindow, SystemMenuRegistersTheFileTypesForThePerson) {
               (std::vector<std::pair<std::string, bool>>{{".hex", true}, {".pda", true}}));
 }
 
+TEST(NativeWindow, EscapeAndEnterOnTheListEndTheRun) {
+    for (const WPARAM key : {VK_ESCAPE, VK_RETURN}) {
+        WindowRig w;
+        w.open();
+        SetFocus(w.item(1040));
+        MSG press{w.item(1040), WM_KEYDOWN, key, 0, 0, {0, 0}};
+        IsDialogMessageW(w.window, &press);
+        EXPECT_TRUE(w.logic.closed()) << key;
+        EXPECT_FALSE(IsWindow(w.window)) << key;
+    }
+}
+
 TEST(NativeWindow, TheCloseBoxEndsTheRun) {
     WindowRig w;
     w.open();
