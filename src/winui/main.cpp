@@ -76,10 +76,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         logic.setPdaBackupFolder(pathText(filePath(*state) / "pda-backups"));
     }
     const std::string program = winui::utf8FromWide(programPath());
-    window.setRegisterHandler([program](const std::string& extension, bool perUser) {
-        winui::registerFileType(
-            winui::registrationFor(extension), program,
-            perUser ? winui::RegistryScope::User : winui::RegistryScope::Machine);
+    window.setRegisterHandler([program, &ui](const std::string& extension, bool perUser) {
+        if (!winui::registerFileType(
+                winui::registrationFor(extension), program,
+                perUser ? winui::RegistryScope::User : winui::RegistryScope::Machine)) {
+            // Said, so that nobody takes the type for registered: the shell opens it as before.
+            ui.messageBox(ui::MessageBox{"The registry did not take the file type " + extension +
+                                             ": files of that type open as they did before.",
+                                         std::nullopt, ui::Owner::MainWindow, ui::Buttons::Ok,
+                                         ui::Icon::Warning});
+        }
     });
     window.setExitAfterFirstPaint(winui::environmentUtf8(L"QUILLON_EXIT_AFTER_PAINT") == "1");
     window.attach(logic, files);
