@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -65,16 +66,30 @@ BOOL CALLBACK matchDialog(HWND window, LPARAM data) {
     return TRUE;
 }
 
+// For screenshots: with QUILLON_TEST_SHOT_FILE set, each window found is announced by
+// writing its title to that file and stays up until the file is removed.
+void holdForScreenshot(const std::string& title) {
+    const char* file = std::getenv("QUILLON_TEST_SHOT_FILE");
+    if (file == nullptr) {
+        return;
+    }
+    Sleep(300);  // let it paint
+    if (FILE* out = std::fopen(file, "w")) {
+        std::fputs(title.c_str(), out);
+        std::fclose(out);
+    }
+    for (int i = 0; i < 300 && GetFileAttributesA(file) != INVALID_FILE_ATTRIBUTES; ++i) {
+        Sleep(100);
+    }
+}
+
 // The visible dialog titled title on thread, waited for up to ten seconds.
 HWND waitForDialog(DWORD thread, const std::string& title) {
     for (int i = 0; i < 500; ++i) {
         Search search{title};
         EnumThreadWindows(thread, matchDialog, reinterpret_cast<LPARAM>(&search));
         if (search.found != nullptr) {
-            // For screenshots: QUILLON_TEST_HOLD_MS keeps each window up for a while.
-            if (const char* hold = std::getenv("QUILLON_TEST_HOLD_MS")) {
-                Sleep(static_cast<DWORD>(std::atoi(hold)));
-            }
+            holdForScreenshot(title);
             return search.found;
         }
         Sleep(20);
@@ -292,11 +307,14 @@ TEST(ProgressWindow, ShowsTheWholeJobAndCannotBeClosedWhileTheCardIsWritten) {
               "station-1.8.0.hex, 2 of 3, 50%\nD");
     EXPECT_NE(textOf(GetDlgItem(window, IDC_PROGRESS_DETAIL)).find("Do not remove the card."),
               std::string::npos);
+    holdForScreenshot("progress");
     // Half of the second of three files is half of the job.
     EXPECT_EQ(SendMessageW(GetDlgItem(window, IDC_PROGRESS_BAR), PBM_GETPOS, 0, 0), 500);
 
     const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
-    EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU), 0);
+    // No title bar, so no close box.
+    EXPECT_NE(style & WS_CAPTION, WS_CAPTION);
+    EXPECT_EQ(style & WS_SYSMENU, 0);
     SendMessageW(window, WM_CLOSE, 0, 0);
     SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
