@@ -93,8 +93,10 @@ void macChanged(HWND window, PdaDialogState& state) {
         DWORD caret = 0;
         SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&caret), 0);
         setControlText(state, box, shown);
+        // Typing at the end stays at the end of the longer canonical form.
+        const DWORD typedEnd = static_cast<DWORD>(wideFromUtf8(typed).size());
         const DWORD end = static_cast<DWORD>(GetWindowTextLengthW(box));
-        caret = std::min(caret, end);
+        caret = caret >= typedEnd ? end : std::min(caret, end);
         SendMessageW(box, EM_SETSEL, caret, caret);
     }
 }

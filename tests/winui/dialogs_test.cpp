@@ -346,6 +346,7 @@ TEST(PdaSettingsDialog, RefusesAGroupAddressAndStaysOpen) {
     struct Seen {
         std::string macAtStart, serialAtStart, macTyped, refusalCaption, refusal;
         bool openAfterRefusal = false;
+        DWORD caret = 0;
     } seen;
     bool confirmed = true;
     {
@@ -357,8 +358,15 @@ TEST(PdaSettingsDialog, RefusesAGroupAddressAndStaysOpen) {
             HWND mac = GetDlgItem(window, IDC_PDA_SETTINGS_MAC);
             seen.macAtStart = textOf(mac);
             seen.serialAtStart = textOf(GetDlgItem(window, IDC_PDA_SETTINGS_SERIAL));
-            SetWindowTextW(mac, L"01:00:5e:00:00:01");
+            // Typed over the selected text, letters in lower case.
+            SendMessageW(mac, EM_SETSEL, 0, -1);
+            for (const wchar_t c : std::wstring(L"01005e000001")) {
+                SendMessageW(mac, WM_CHAR, c, 1);
+            }
             seen.macTyped = textOf(mac);
+            DWORD caret = 0;
+            SendMessageW(mac, EM_GETSEL, reinterpret_cast<WPARAM>(&caret), 0);
+            seen.caret = caret;
             click(window, IDOK);
             HWND box = waitForDialog(thread, "quillon");
             if (box != nullptr) {
@@ -375,7 +383,9 @@ TEST(PdaSettingsDialog, RefusesAGroupAddressAndStaysOpen) {
     EXPECT_FALSE(confirmed);
     EXPECT_EQ(seen.macAtStart, "00-02-B3-12-34-56");
     EXPECT_EQ(seen.serialAtStart, "SIM0001");
+    // The twelfth digit turns the text into its canonical form, the caret at its end.
     EXPECT_EQ(seen.macTyped, "01-00-5E-00-00-01");
+    EXPECT_EQ(seen.caret, 17u);
     EXPECT_EQ(seen.refusalCaption, "quillon");
     EXPECT_EQ(seen.refusal,
               "Bad MAC Address: 01-00-5E-00-00-01 is a group (multicast or broadcast) address, "
