@@ -178,6 +178,7 @@ TEST(ReportWindow, ShowsTheColouredReportAndAnswersUpdate) {
         std::string title, accept, cancel, text;
         bool acceptShown = false;
         LRESULT defaultId = 0;
+        bool clipboardIcon = false;
         COLORREF header = 0, error = 0;
     } seen;
     bool accepted = false;
@@ -194,6 +195,8 @@ TEST(ReportWindow, ShowsTheColouredReportAndAnswersUpdate) {
             seen.acceptShown = IsWindowVisible(GetDlgItem(dialog, IDOK)) &&
                                IsWindowEnabled(GetDlgItem(dialog, IDOK));
             seen.defaultId = LOWORD(SendMessageW(dialog, DM_GETDEFID, 0, 0));
+            seen.clipboardIcon = SendMessageW(GetDlgItem(dialog, IDC_REPORT_CLIPBOARD), BM_GETIMAGE,
+                                              IMAGE_ICON, 0) != 0;
             seen.text = withoutCr(textOf(area));
             seen.header = colourAt(area, 0);
             seen.error = colourAt(area, static_cast<int>(seen.text.find("Station")));
@@ -207,6 +210,7 @@ TEST(ReportWindow, ShowsTheColouredReportAndAnswersUpdate) {
     EXPECT_TRUE(seen.acceptShown);
     // Enter presses CANCEL: an update is never started by accident.
     EXPECT_EQ(seen.defaultId, IDCANCEL);
+    EXPECT_TRUE(seen.clipboardIcon);
     EXPECT_EQ(seen.text, "Card SIM0001\nPrimary 1.1.1\nStation 1.8.0 does not fit\nEnd\n");
     EXPECT_EQ(seen.header, RGB(0, 0, 85));
     EXPECT_EQ(seen.error, RGB(170, 0, 0));
@@ -325,18 +329,36 @@ TEST(ProgressWindow, ShowsTheWholeJobAndCannotBeClosedWhileTheCardIsWritten) {
     EXPECT_FALSE(IsWindow(window));
 }
 
-TEST(AboutBox, ShowsItsTextAndClosesWithOk) {
+BOOL CALLBACK findPicture(HWND window, LPARAM data) {
+    if ((GetWindowLongPtrW(window, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP &&
+        SendMessageW(window, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0) {
+        *reinterpret_cast<bool*>(data) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool hasPicture(HWND dialog) {
+    bool found = false;
+    EnumChildWindows(dialog, findPicture, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+TEST(AboutBox, ShowsItsPictureAndTextAndClosesWithOk) {
     std::string labels;
+    bool picture = false;
     {
         Person person([&](DWORD thread) {
             if (HWND dialog = waitForDialog(thread, "About This Program")) {
                 labels = labelsOf(dialog);
+                picture = hasPicture(dialog);
                 click(dialog, IDOK);
             }
         });
         runAboutBox(instance(), nullptr);
     }
     EXPECT_EQ(labels, "Firmware Update for Windows");
+    EXPECT_TRUE(picture);
 }
 
 constexpr const char* kPdaTitle = "View / Modify PDA Settings";
