@@ -17,7 +17,44 @@ namespace {
 struct ReportState {
     const ui::ReportRequest& request;
     HICON clipboardIcon = nullptr;
+    SIZE smallest{};  // the template's size: the window grows from it, never shrinks below
 };
+
+// The template's layout in dialog units: the text area fills the window above a row of
+// buttons, which keeps its sizes and stays centred at the bottom as the window grows.
+constexpr int kTemplateWidth = 240;
+constexpr int kTextLeft = 2;
+constexpr int kTextTop = 3;
+constexpr int kTextRightMargin = 3;       // 240 - (2 + 235)
+constexpr int kTextBottomMargin = 23;     // 221 - (3 + 195)
+constexpr int kButtonsBottomMargin = 20;  // 221 - 201
+constexpr int kButtonHeight = 17;
+struct ButtonPlace {
+    int id;
+    int left;
+    int width;
+};
+constexpr ButtonPlace kButtons[] = {
+    {IDOK, 6, 97}, {IDC_REPORT_CLIPBOARD, 108, 22}, {IDCANCEL, 135, 98}};
+
+// Lays the controls out for a client area of width x height pixels.
+void layOut(HWND window, int width, int height) {
+    RECT units{0, 0, 4, 8};  // 4 x 8 dialog units: one average character
+    MapDialogRect(window, &units);
+    const auto x = [&](int dialogUnits) { return MulDiv(dialogUnits, units.right, 4); };
+    const auto y = [&](int dialogUnits) { return MulDiv(dialogUnits, units.bottom, 8); };
+    const int shift = std::max(0, (width - x(kTemplateWidth)) / 2);
+    SetWindowPos(GetDlgItem(window, IDC_REPORT_TEXT), nullptr, x(kTextLeft), y(kTextTop),
+                 std::max(0, width - x(kTextLeft) - x(kTextRightMargin)),
+                 std::max(0, height - y(kTextTop) - y(kTextBottomMargin)),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const ButtonPlace& button : kButtons) {
+        SetWindowPos(GetDlgItem(window, button.id), nullptr, shift + x(button.left),
+                     height - y(kButtonsBottomMargin), x(button.width), y(kButtonHeight),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    InvalidateRect(window, nullptr, TRUE);
+}
 
 // The rich-edit control's window class lives in its library, which must be loaded before a
 // template that names the class is created. It is never freed: it stays for the program's life.
@@ -177,6 +214,9 @@ INT_PTR CALLBACK reportProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             SetWindowLongPtrW(window, DWLP_USER, lParam);
             state = reinterpret_cast<ReportState*>(lParam);
             initialise(window, *state);
+            if (RECT frame{}; GetWindowRect(window, &frame)) {
+                state->smallest = {frame.right - frame.left, frame.bottom - frame.top};
+            }
             // The report scrolls from its start; the keyboard starts in the text.
             SetFocus(GetDlgItem(window, IDC_REPORT_TEXT));
             return FALSE;
@@ -200,6 +240,17 @@ INT_PTR CALLBACK reportProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
                     break;
             }
             break;
+        case WM_GETMINMAXINFO:
+            if (state != nullptr && state->smallest.cx > 0) {
+                auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+                limits->ptMinTrackSize = {state->smallest.cx, state->smallest.cy};
+            }
+            return TRUE;
+        case WM_SIZE:
+            if (state != nullptr && wParam != SIZE_MINIMIZED) {
+                layOut(window, LOWORD(lParam), HIWORD(lParam));
+            }
+            return TRUE;
         case WM_DESTROY:
             if (state != nullptr && state->clipboardIcon != nullptr) {
                 DestroyIcon(state->clipboardIcon);

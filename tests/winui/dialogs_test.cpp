@@ -251,6 +251,48 @@ TEST(ReportWindow, AnAcceptButtonNotOfferedAcceptsNothing) {
     EXPECT_FALSE(accepted);
 }
 
+TEST(ReportWindow, GrowsWithItsWindowButNeverBelowItsTemplate) {
+    struct Sizes {
+        RECT text{}, cancel{};
+    };
+    Sizes before, grown, shrunk;
+    const auto measure = [](HWND dialog, Sizes& sizes) {
+        GetWindowRect(GetDlgItem(dialog, IDC_REPORT_TEXT), &sizes.text);
+        GetWindowRect(GetDlgItem(dialog, IDCANCEL), &sizes.cancel);
+    };
+    {
+        Person person([&](DWORD thread) {
+            HWND dialog = waitForDialog(thread, "Update Information");
+            if (dialog == nullptr) {
+                return;
+            }
+            RECT frame{};
+            GetWindowRect(dialog, &frame);
+            measure(dialog, before);
+            SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left + 200,
+                         frame.bottom - frame.top + 100, SWP_NOMOVE | SWP_NOZORDER);
+            measure(dialog, grown);
+            holdForScreenshot("grown");
+            MINMAXINFO limits{};
+            SendMessageW(dialog, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+            shrunk.text.right = limits.ptMinTrackSize.x - (frame.right - frame.left);
+            shrunk.text.bottom = limits.ptMinTrackSize.y - (frame.bottom - frame.top);
+            click(dialog, IDCANCEL);
+        });
+        runReportWindow(instance(), nullptr, updateRequest());
+    }
+    const auto width = [](const RECT& r) { return r.right - r.left; };
+    const auto height = [](const RECT& r) { return r.bottom - r.top; };
+    // (Within a pixel: dialog units round to pixels one way in a template and another here.)
+    EXPECT_NEAR(width(grown.text), width(before.text) + 200, 1);
+    EXPECT_NEAR(height(grown.text), height(before.text) + 100, 1);
+    EXPECT_EQ(grown.cancel.top, before.cancel.top + 100);
+    EXPECT_EQ(width(grown.cancel), width(before.cancel));
+    // The smallest the window may be made is its template's size.
+    EXPECT_EQ(shrunk.text.right, 0);
+    EXPECT_EQ(shrunk.text.bottom, 0);
+}
+
 TEST(ReportWindow, CopiesPlainTextAndRichTextToTheClipboard) {
     std::string plain, rtf;
     {
