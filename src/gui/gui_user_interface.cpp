@@ -162,18 +162,7 @@ std::unique_ptr<ui::ProgressWindow> GuiUserInterface::createProgressWindow() {
 
 bool GuiUserInterface::runPdaSettingsDialog(pda::PdaSettingsDialog& dialog) {
     PdaSettingsWindow window(dialog, *this, &window_);
-    if (window.exec() != QDialog::Accepted) {
-        return false;
-    }
-    // The card's identity is about to change: the person sees the values once more and says so.
-    ui::MessageBox question;
-    question.text = "Write MAC Address " + dialog.macText() + " and Serial Number " +
-                    dialog.serialText() + " to the card's PDA?";
-    question.caption = "View / Modify PDA Settings";
-    question.owner = ui::Owner::MainWindow;
-    question.buttons = ui::Buttons::OkCancel;
-    question.question = ui::Question::Confirmation;
-    return messageBox(question) == ui::Answer::Ok;
+    return window.exec() == QDialog::Accepted;
 }
 
 void GuiUserInterface::showAbout() {
