@@ -103,11 +103,11 @@ bool keepCopyOrUnread(ui::CommandHost& host, const PdaImage& pda,
 // The card's identity is about to change: the person sees the values once more and says so.
 // Enter keeps the card as it is.
 bool confirmIdentity(const PdaSettingsDialog& dialog, ui::UserInterface& ui) {
-    ui::MessageBox question = ui::windowBox(
-        "Write MAC Address " + dialog.macText() + " and Serial Number " + dialog.serialText() +
-            " to the card's PDA?",
-        "View / Modify PDA Settings", ui::Icon::Question, ui::Buttons::YesNo,
-        ui::Question::Confirmation);
+    ui::MessageBox question =
+        ui::windowBox("Write MAC Address " + dialog.macText() + " and Serial Number " +
+                          dialog.serialText() + " to the card's PDA?",
+                      "View / Modify PDA Settings", ui::Icon::Question, ui::Buttons::YesNo,
+                      ui::Question::Confirmation);
     question.stopsByDefault = true;
     return ui.messageBox(question) == ui::Answer::Yes;
 }

@@ -1,7 +1,7 @@
 // Whole updates on a simulated bench: from "Continue" through the report to the card's flash
 // and PDA, with the boxes, the status line and the requests sent.
-#include <algorithm>
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include "firmware_builder.h"
 #include "update_rig.h"
@@ -223,11 +223,11 @@ TEST(UpdateCard, OneBarRunsOnceOverTheImagesThePdaAndTheReset) {
     }
     EXPECT_EQ(job.front().first, 0);
     EXPECT_EQ(job.back().first, 1000);
-    EXPECT_EQ(phases, (std::vector<std::string>{
-                          "Writing and verifying image 1 of 2: primary-1.1.1.hex",
-                          "Writing and verifying image 2 of 2: station-1.8.0.hex",
-                          "Writing and verifying the card's PDA",
-                          "Starting the card's new firmware"}));
+    EXPECT_EQ(phases,
+              (std::vector<std::string>{"Writing and verifying image 1 of 2: primary-1.1.1.hex",
+                                        "Writing and verifying image 2 of 2: station-1.8.0.hex",
+                                        "Writing and verifying the card's PDA",
+                                        "Starting the card's new firmware"}));
     // The card is told to start again once, after the PDA.
     const auto steps = rig.stepsAfterReport();
     EXPECT_EQ(std::count(steps.begin(), steps.end(), "finish"), 1);
