@@ -1,4 +1,6 @@
 // The window as a person sees and uses it, on Qt's offscreen platform.
+#include <algorithm>
+
 #include <QAction>
 #include <QClipboard>
 #include <QDir>
@@ -38,6 +40,8 @@ class PaintWatch : public QObject {
     QStringList texts;
     bool mainWindowShownMeanwhile = false;
     int barPaints = 0;
+    QList<int> barValues;
+    QStringList details;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -49,7 +53,16 @@ class PaintWatch : public QObject {
                 }
                 mainWindowShownMeanwhile |= mainWindow_->isVisible();
             }
-            barPaints += watched->objectName() == QLatin1String("progressBar") ? 1 : 0;
+            if (auto* bar = qobject_cast<QProgressBar*>(watched);
+                bar != nullptr && bar->objectName() == QLatin1String("progressBar")) {
+                ++barPaints;
+                barValues << bar->value();
+            }
+            if (auto* label = qobject_cast<QLabel*>(watched);
+                label != nullptr && label->objectName() == QLatin1String("progressDetail") &&
+                (details.isEmpty() || details.back() != label->text())) {
+                details << label->text();
+            }
         }
         return false;
     }
@@ -150,6 +163,15 @@ class MainWindowTest : public QObject {
         QVERIFY(watch.texts.contains(QStringLiteral("Flash update in progress...")));
         QVERIFY(!watch.mainWindowShownMeanwhile);
         QVERIFY(watch.barPaints > 2);
+        // One bar for the whole update: it never starts again at 0 for the second image.
+        QVERIFY(std::is_sorted(watch.barValues.begin(), watch.barValues.end()));
+        QCOMPARE(watch.barValues.back(), 1000);
+        const QString details = watch.details.join(QLatin1Char('|'));
+        QVERIFY2(details.contains(QStringLiteral("image 2 of 2: station-1.8.0.hex")),
+                 qPrintable(details));
+        QVERIFY2(details.contains(QStringLiteral("Starting the card's new firmware")),
+                 qPrintable(details));
+        QVERIFY(watch.details.back().endsWith(QStringLiteral("Do not remove the card.")));
         QVERIFY(finalText.contains(QStringLiteral("Update Successful!")));
         QVERIFY(gui.window.isVisible() && gui.window.isEnabled());
         QVERIFY(firmwareArea(gui) != before);
