@@ -24,6 +24,7 @@
 #include "gui/gui_application.h"
 #include "gui/report_dialog.h"
 #include "gui_harness.h"
+#include "ui/message.h"
 
 using namespace quillon;
 using namespace quillon::testing;
@@ -343,6 +344,28 @@ class MainWindowTest : public QObject {
         list->setFocus();
         QTest::keyClick(list, Qt::Key_Delete);
         QCOMPARE(list->topLevelItemCount(), 0);
+        // The list's own menu shows the keys of its entries.
+        const auto* listMenu = gui.window.findChild<QMenu*>(QStringLiteral("131"));
+        QVERIFY(listMenu != nullptr);
+        for (const QAction* entry : listMenu->actions()) {
+            QVERIFY(entry->isSeparator() ||
+                    (!entry->shortcut().isEmpty() && entry->isShortcutVisibleInContextMenu()));
+        }
+    }
+
+    void messageBoxesKeepTheirCaptionWhole() {
+        GuiBench gui;
+        gui.window.show();
+        int width = 0;
+        ModalScript script({[&](QWidget* box) {
+            width = box->width();
+            answer(box, QMessageBox::Ok);
+        }});
+        gui.ui.messageBox(
+            ui::windowBox("Update Successful!   ", "Update Complete", ui::Icon::Information));
+        QVERIFY(script.done());
+        QVERIFY2(width >= gui::captionWidth(QStringLiteral("Update Complete")),
+                 qPrintable(QString::number(width)));
     }
 
     void theClipboardGetsTextAndColours() {
