@@ -1,4 +1,4 @@
-# The Windows release: quillon-<version>-win32.zip (the program, a short README for Windows,
+# The Windows release: quillon-<version>-win32.zip (the programs, a short README for Windows,
 # the samples, the licence and the changelog, with CR LF line ends) and
 # quillon-<version>-win32-setup.exe, made with NSIS.   cmake --build DIR --target quillon_win32_release
 set(stage ${CMAKE_BINARY_DIR}/release/quillon-${PROJECT_VERSION}-win32)
@@ -17,6 +17,15 @@ set(commands
     COMMAND ${CMAKE_COMMAND} -E make_directory ${stage}/samples
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:quillon-cli> ${stage}/
     COMMAND ${CMAKE_COMMAND} -E copy ${sample_paths} ${stage}/samples/)
+# quillon.exe, the window, once it is built: the installer then offers its shortcuts and file
+# types.
+set(window_target)
+set(nsis_window)
+if(TARGET quillon)
+    set(window_target quillon)
+    set(nsis_window -DWINDOW)
+    list(APPEND commands COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:quillon> ${stage}/)
+endif()
 set(text_sources)
 while(text_files)
     list(POP_FRONT text_files source name)
@@ -32,12 +41,12 @@ list(APPEND commands
 if(MAKENSIS)
     list(APPEND outputs ${setup})
     list(APPEND commands COMMAND ${MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DSTAGE=${stage}
-        -DOUTFILE=${setup} ${PROJECT_SOURCE_DIR}/resources/windows/quillon.nsi)
+        -DOUTFILE=${setup} ${nsis_window} ${PROJECT_SOURCE_DIR}/resources/windows/quillon.nsi)
 else()
     message(STATUS "makensis not found: the Windows installer is not built")
 endif()
 add_custom_command(OUTPUT ${outputs} ${commands}
-    DEPENDS quillon-cli ${sample_paths} ${text_sources}
+    DEPENDS quillon-cli ${window_target} ${sample_paths} ${text_sources}
         ${PROJECT_SOURCE_DIR}/resources/windows/quillon.nsi
     VERBATIM)
 add_custom_target(quillon_win32_release DEPENDS ${outputs})

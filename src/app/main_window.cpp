@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <map>
 
+#include "base/file_path.h"
 #include "card/adapter_session.h"
 #include "pda/pda_text.h"
 
@@ -47,7 +48,7 @@ const std::map<int, std::string_view>& tooltips() {
 }
 
 std::string fileName(const std::string& path) {
-    return std::filesystem::path(path).filename().string();
+    return pathText(filePath(path).filename());
 }
 
 std::string tooManyFiles(int count) {

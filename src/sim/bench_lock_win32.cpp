@@ -1,9 +1,9 @@
 #include <fcntl.h>
 #include <io.h>
-#include <sys/stat.h>
 #include <windows.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -44,6 +44,31 @@ bool tryLock(int fd) {
                         &at) != 0;
 }
 
+constexpr int kRefused = -2;
+
+// Opens (or makes) the lock file itself, never what a link or junction planted in its place
+// points at: the holder writes its process id into the file and cuts it to that length, which
+// must not happen to some other file. kRefused for a link or anything but a plain file.
+int openLockFile(const std::filesystem::path& path) {
+    const HANDLE handle = ::CreateFileW(
+        path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return -1;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(handle, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+        ::CloseHandle(handle);
+        return kRefused;
+    }
+    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDWR | _O_BINARY);
+    if (fd < 0) {
+        ::CloseHandle(handle);
+    }
+    return fd;
+}
+
 }  // namespace
 
 BenchLock::~BenchLock() {
@@ -68,8 +93,13 @@ bool BenchLock::acquire(const std::string& folder, std::chrono::milliseconds wai
         return true;
     }
     const std::filesystem::path path = filePath(folder) / kFileName;
-    const int fd =
-        ::_wopen(path.c_str(), _O_RDWR | _O_CREAT | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+    const int fd = openLockFile(path);
+    if (fd == kRefused) {
+        err << program << ": " << pathText(path)
+            << ": the lock file is a link or not a plain file; nothing was done. Remove it and try "
+               "again.\n";
+        return false;
+    }
     if (fd < 0) {
         err << program << ": " << pathText(path) << ": cannot open the lock file (Windows error "
             << ::GetLastError() << ")\n";

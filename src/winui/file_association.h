@@ -18,12 +18,14 @@ enum class RegistryScope { Machine, User };
 // The registration of the system-menu entry for ".hex" or ".pda".
 FileTypeRegistration registrationFor(const std::string& extension);
 
-// Writes the keys for the program at programPath (UTF-8, as it was started); false when a key
-// could not be written.
+// Writes the keys for the program at programPath (UTF-8, as it was started; a path that is not
+// absolute is replaced by this program's own file, which the shell can find); false when a key
+// could not be written. Every key is still attempted.
 bool registerFileType(const FileTypeRegistration& registration, const std::string& programPath,
                       RegistryScope scope);
 
-// Removes the keys registerFileType wrote, when they still name this program.
+// Removes the keys registerFileType wrote, when their open command still names this program's
+// own file; false (nothing removed) when it names another.
 bool unregisterFileType(const FileTypeRegistration& registration, RegistryScope scope);
 
 }  // namespace quillon::winui
