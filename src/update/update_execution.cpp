@@ -116,7 +116,7 @@ std::vector<ui::JobPhase> updatePhases(const PreparedUpdate& prepared, bool writ
     for (std::size_t i = 0; i < prepared.images.size(); ++i) {
         ui::JobPhase phase;
         if (i < prepared.paths.size()) {
-            phase.name = std::filesystem::path(prepared.paths[i]).filename().string();
+            phase.name = pathText(filePath(prepared.paths[i]).filename());
         }
         if (image::MemoryImage* image = prepared.images[i]; image != nullptr) {
             phase.weight = std::max<std::uint64_t>(

@@ -328,6 +328,35 @@ class MainWindowTest : public QObject {
         QVERIFY2(reason.contains(QStringLiteral("Line 11")), qPrintable(reason));
     }
 
+    void aPdaFileThatDoesNotLoadShowsTheReadersReason() {
+        QTemporaryDir dir;
+        const QString missing = dir.filePath(QStringLiteral("gone.pda"));
+        const QString unreadable = dir.filePath(QStringLiteral("words.pda"));
+        QFile out(unreadable);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write("4 101 zz\r\n");
+        out.close();
+        for (const QString& path : {missing, unreadable}) {
+            GuiBench gui;
+            gui.window.show();
+            gui.window.dropFiles({path, QString::fromStdString(sample("station-1.8.0.hex"))});
+            QString text;
+            QString reason;
+            ModalScript script({[&](QWidget* box) {
+                                    auto* message = qobject_cast<QMessageBox*>(box);
+                                    text = message->text();
+                                    reason = message->informativeText();
+                                    answer(box, QMessageBox::Ok);
+                                },
+                                [](QWidget* box) { answer(box, QMessageBox::Ok); }});
+            QTest::mouseClick(gui.control(1011), Qt::LeftButton);
+            QTRY_VERIFY(script.done());
+            QCOMPARE(text, QStringLiteral("File not loaded. Format invalid?"));
+            QVERIFY2(reason.startsWith(path + QStringLiteral(": ")), qPrintable(reason));
+            QVERIFY2(reason.size() > path.size() + 3, qPrintable(reason));
+        }
+    }
+
     void theWindowGrowsAndTheFileListWithIt() {
         GuiBench gui;
         gui.window.show();
