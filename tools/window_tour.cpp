@@ -1,8 +1,9 @@
 // Drives the real window through the moments worth a look, for tools/window-tour: the main
 // window with files queued, the update's report, its progress window and its last box, the
-// export with its Save As dialog and progress, a ".pda" that does not load, and the file list's
-// menu. Each modal window is held for a while before it is answered, so that screenshots taken
-// meanwhile catch it. The card is a bench in a temporary folder and is written.
+// export with its Save As dialog and progress, the question before the PDA settings are written,
+// a ".pda" that does not load, and the file list's menu. Each modal window is held for a while
+// before it is answered, so that screenshots taken meanwhile catch it. The card is a bench in a
+// temporary folder and is written.
 #include <QApplication>
 #include <QFileDialog>
 #include <QMenu>
@@ -49,6 +50,8 @@ void answer(QWidget* modal, const QString& saveAs) {
         if (button != nullptr) {
             button->click();
         }
+    } else if (auto* write = modal->findChild<QPushButton*>(QStringLiteral("writeToCard"))) {
+        write->click();
     } else if (auto* other = qobject_cast<QDialog*>(modal)) {
         other->accept();
     }
@@ -106,6 +109,8 @@ int main(int argc, char** argv) {
         },
         [&] { window.runCommand(quillon::ui::kCmdContinue); },
         [&] { window.runCommand(quillon::ui::kCmdExportFirmware); },
+        // The question before the PDA settings are written; Enter answers No.
+        [&] { window.runCommand(quillon::ui::kCmdModifyPda); },
         [&] {
             QMenu* menu = window.fileListMenu();
             menu->popup(window.mapToGlobal(QPoint(60, 260)));
