@@ -64,13 +64,13 @@ TEST(HandOverReceiver, TakesEachPathOnceAndBoundsWhatItReads) {
 struct TestWindow {
     HandOverReceiver receiver;
     std::vector<std::string> paths;
-    int messages = 0;
+    std::vector<ULONG_PTR> tags;  // of every message, as another program would see them
     HWND handle = nullptr;
 
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         auto* self = reinterpret_cast<TestWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
         if (message == WM_COPYDATA && self != nullptr) {
-            ++self->messages;
+            self->tags.push_back(reinterpret_cast<COPYDATASTRUCT*>(lParam)->dwData);
             if (auto path = self->receiver.receive(*reinterpret_cast<COPYDATASTRUCT*>(lParam))) {
                 self->paths.push_back(*path);
             }
@@ -145,10 +145,18 @@ TEST(HandOver, ASecondProcessHandsOverItsPathsInOrderAndAbsolute) {
               (std::vector<std::string>{utf8(folder + L"station.hex"), utf8(japanese),
                                         utf8(western), utf8(folder + L"sub\\primary.hex")}));
 
+    // Every path in the ANSI code page tagged with the entry count (the program and four
+    // paths); the one no Western code page spells goes first as UTF-8 as well.
+    std::vector<ULONG_PTR> tags{5, 5, 5, 5};
+    if (fromAnsi(ansi(japanese)) != japanese) {
+        tags.insert(tags.begin() + 1, kUtf8HandOverTag);
+    }
+    EXPECT_EQ(window.tags, tags);
+
     window.paths.clear();
-    window.messages = 0;
+    window.tags.clear();
     EXPECT_EQ(runSender(L"", folder), 0u);  // brings the window forward, sends nothing
-    EXPECT_EQ(window.messages, 0);
+    EXPECT_TRUE(window.tags.empty());
 }
 
 TEST(HandOver, WithoutAWindowTheSecondProcessSaysSo) {
