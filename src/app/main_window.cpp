@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <map>
 
+#include "base/file_path.h"
 #include "card/adapter_session.h"
 #include "pda/pda_text.h"
 
@@ -47,7 +48,7 @@ const std::map<int, std::string_view>& tooltips() {
 }
 
 std::string fileName(const std::string& path) {
-    return std::filesystem::path(path).filename().string();
+    return pathText(filePath(path).filename());
 }
 
 std::string tooManyFiles(int count) {
@@ -91,16 +92,16 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::initialise(const std::vector<std::string>& commandLineFiles) {
-    // The system menu offers the file registrations only where the shell's class root can
-    // take them.
+    // The system menu offers the file registrations on every Windows: the 95 family takes
+    // them in its one class root, the NT family for the person who asks, which needs no
+    // administrator.
     view_.systemMenu.clear();
     view_.systemMenu.push_back({0, ""});
-    if (library_.W32N_IsWindows95()) {
-        view_.systemMenu.push_back({kSysRegisterHex, "Register .&hex files to this app"});
-        view_.systemMenu.push_back({kSysRegisterPda, "Register .&pda files to this app"});
-        view_.systemMenu.push_back({0, ""});
-    }
+    view_.systemMenu.push_back({kSysRegisterHex, "Register .&hex files to this app"});
+    view_.systemMenu.push_back({kSysRegisterPda, "Register .&pda files to this app"});
+    view_.systemMenu.push_back({0, ""});
     view_.systemMenu.push_back({kSysAbout, "&About quillon..."});
+    view_.registersPerUser = !library_.W32N_IsWindows95();
 
     view_.statusText.clear();
     view_.title = "Quillonex";

@@ -19,4 +19,7 @@ std::string pathText(const std::filesystem::path& path);
 // std::fopen for a UTF-8 file name.
 std::FILE* openFile(const std::string& utf8, const char* mode);
 
+// open(2) (_wopen on Windows) for a UTF-8 file name.
+int openDescriptor(const std::string& utf8, int flags, int mode);
+
 }  // namespace quillon

@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "base/atomic_file.h"
+#include "base/file_path.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "cli/json_output.h"
@@ -31,7 +32,7 @@ bool switchLatencyOff(const std::string& dir, std::string& error) {
     std::string text;
     {
         // Closed before the new file takes its name: Windows replaces no file that is open.
-        std::ifstream in(path, std::ios::binary);
+        std::ifstream in(filePath(path), std::ios::binary);
         if (!in) {
             error = path + ": cannot be read";
             return false;

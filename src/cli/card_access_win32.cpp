@@ -1,23 +1,19 @@
 #include <ostream>
 
-#include "base/file_path.h"
-#include "base/state_folder.h"
 #include "cli/card_access.h"
-#include "sim/bench_lock.h"
-#include "win32/win32_access_library.h"
-#include "win32/win32_registry.h"
+#include "win32/real_card.h"
 
 namespace quillon::cli {
 namespace {
 
 class RealCardAccess : public CardAccess {
   public:
-    card::AccessLibrary& library() override { return *library_; }
-    card::Registry& registry() override { return registry_; }
+    explicit RealCardAccess(std::unique_ptr<win32::RealCard> card) : card_(std::move(card)) {}
+    card::AccessLibrary& library() override { return *card_->library; }
+    card::Registry& registry() override { return card_->registry; }
 
-    sim::BenchLock lock;
-    std::unique_ptr<win32::Win32AccessLibrary> library_;
-    win32::Win32Registry registry_;
+  private:
+    std::unique_ptr<win32::RealCard> card_;
 };
 
 std::optional<std::string> setValue(const CliIo& io, const std::string& name) {
@@ -31,24 +27,22 @@ std::unique_ptr<CardAccess> openCardAccess(CliIo& io, const GlobalOptions& globa
     if (!global.benchDir.empty() || !io.env("QUILLON_BENCH").empty()) {
         return openBenchAccess(io, global);
     }
-    auto access = std::make_unique<RealCardAccess>();
     std::string error;
-    access->library_ = win32::Win32AccessLibrary::load(io.env("QUILLON_ACCESS_LIBRARY"), error);
-    if (!access->library_) {
-        io.err << "quillon-cli: " << error
-               << ".\nThe library comes with the card's driver from the card's maker: install "
-                  "the driver, or put ISW32N50.dll beside quillon-cli.exe (QUILLON_ACCESS_LIBRARY "
-                  "may name it). To try Quillon without a card, give --bench DIR.\n";
+    std::unique_ptr<win32::RealCard> card = win32::openRealCard(
+        io.env("QUILLON_ACCESS_LIBRARY"),
+        {std::nullopt, std::nullopt, setValue(io, "LOCALAPPDATA"), setValue(io, "APPDATA")},
+        io.lockWait, io.err, "quillon-cli", error);
+    if (!card) {
+        if (!error.empty()) {
+            io.err << "quillon-cli: " << error
+                   << ".\nThe library comes with the card's driver from the card's maker: "
+                      "install the driver, or put ISW32N50.dll beside quillon-cli.exe "
+                      "(QUILLON_ACCESS_LIBRARY may name it). To try Quillon without a card, give "
+                      "--bench DIR.\n";
+        }
         return nullptr;
     }
-    // One process at a time on the adapters: the lock lives in the state folder.
-    const std::optional<std::string> state = platformStateFolder(
-        {std::nullopt, std::nullopt, setValue(io, "LOCALAPPDATA"), setValue(io, "APPDATA")});
-    if (state && !access->lock.acquire(pathText(filePath(*state) / "adapters"), io.lockWait, io.err,
-                                       "quillon-cli")) {
-        return nullptr;
-    }
-    return access;
+    return std::make_unique<RealCardAccess>(std::move(card));
 }
 
 }  // namespace quillon::cli

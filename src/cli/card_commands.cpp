@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "base/file_path.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "cli/json_output.h"
@@ -36,7 +37,7 @@ void addReport(CLI::App& app, CliIo& io, GlobalOptions& global, CommandResult& r
 // The export writes what the chosen filter says: S-records or a text dump. A name without an
 // extension becomes a ".hex" file, as the save dialog would make it.
 std::string exportFileCheck(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
+    std::string extension = pathText(filePath(path).extension());
     for (char& c : extension) {
         c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     }

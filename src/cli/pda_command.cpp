@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "base/file_path.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "cli/json_output.h"
@@ -19,8 +20,9 @@ namespace {
 // A file to save the PDA to: a name, not a folder.
 std::string saveFileCheck(const std::string& path) {
     std::error_code ec;
-    const std::filesystem::path name = std::filesystem::path(path).filename();
-    if (name.empty() || name == "." || name == ".." || std::filesystem::is_directory(path, ec)) {
+    const std::filesystem::path name = filePath(path).filename();
+    if (name.empty() || name == "." || name == ".." ||
+        std::filesystem::is_directory(filePath(path), ec)) {
         return path + " is a folder; give the name of the file to write";
     }
     return {};

@@ -59,7 +59,7 @@ std::vector<std::string> filterPatterns(const std::string& filter) {
 // The filter a person would pick for a file name: the first whose patterns name its extension,
 // else the first that takes every file, else 0 (none fits).
 int filterIndexFor(const std::string& filter, const std::string& path) {
-    const std::string extension = lowerCase(std::filesystem::path(path).extension().string());
+    const std::string extension = lowerCase(pathText(filePath(path).extension()));
     const std::vector<std::string> patterns = filterPatterns(filter);
     for (std::size_t i = 0; i < patterns.size(); ++i) {
         std::size_t start = 0;
@@ -244,8 +244,7 @@ std::optional<ui::FileDialogResult> TerminalUserInterface::fileDialog(
     }
     std::string path = *options_.dialogFile;
     // As in the dialog, a name typed without an extension gets the default one.
-    if (!request.defaultExtension.empty() &&
-        std::filesystem::path(path).extension().string().empty()) {
+    if (!request.defaultExtension.empty() && filePath(path).extension().empty()) {
         path += "." + request.defaultExtension;
     }
     std::error_code ec;

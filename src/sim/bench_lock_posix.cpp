@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "base/file_path.h"
 namespace quillon::sim {
 namespace {
 
@@ -52,7 +53,7 @@ bool BenchLock::acquire(const std::string& folder, std::chrono::milliseconds wai
         // No folder, no bench to share: opening it fails with its own message.
         return true;
     }
-    const std::string path = (std::filesystem::path(folder) / kFileName).string();
+    const std::string path = pathText(filePath(folder) / kFileName);
     // The lock file is rewritten with the holder's process id: never through a symbolic link,
     // and never anything but a plain file (a FIFO or a device must not block or be written).
     const int fd = ::open(path.c_str(),

@@ -282,14 +282,16 @@ std::optional<std::string> resolveBenchFolder(const std::optional<std::string>& 
 bool initBench(const std::string& dir, std::string& error, bool overwrite) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    fs::create_directories(dir, ec);
-    if (ec || !fs::is_directory(dir, ec)) {
+    const fs::path folder = filePath(dir);
+    fs::create_directories(folder, ec);
+    if (ec || !fs::is_directory(folder, ec)) {
         error = dir + ": cannot create the bench folder";
         return false;
     }
     const std::string benchPath = benchJsonPath(dir);
     // Whatever stands there (a link that leads nowhere too) is replaced only when asked.
-    if (fs::symlink_status(benchPath, ec).type() != fs::file_type::not_found && !overwrite) {
+    if (fs::symlink_status(filePath(benchPath), ec).type() != fs::file_type::not_found &&
+        !overwrite) {
         error = benchPath + ": already exists";
         return false;
     }
@@ -298,11 +300,11 @@ bool initBench(const std::string& dir, std::string& error, bool overwrite) {
         return false;
     }
     // The saved cards belong to the bench just replaced.
-    for (const auto& entry : fs::directory_iterator(dir, ec)) {
-        if (isCardStateName(entry.path().filename().string())) {
+    for (const auto& entry : fs::directory_iterator(folder, ec)) {
+        if (isCardStateName(pathText(entry.path().filename()))) {
             fs::remove(entry.path(), ec);
             if (ec) {
-                error = entry.path().string() + ": cannot be removed";
+                error = pathText(entry.path()) + ": cannot be removed";
                 return false;
             }
         }
@@ -319,8 +321,8 @@ bool repairBench(const std::string& dir, std::vector<std::string>& repaired, std
     error.clear();
     std::error_code ec;
     std::vector<fs::path> states;
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        if (isCardStateName(it->path().filename().string())) {
+    for (fs::directory_iterator it(filePath(dir), ec), end; !ec && it != end; it.increment(ec)) {
+        if (isCardStateName(pathText(it->path().filename()))) {
             states.push_back(it->path());
         }
     }
@@ -330,16 +332,16 @@ bool repairBench(const std::string& dir, std::vector<std::string>& repaired, std
     }
     std::sort(states.begin(), states.end());
     for (const fs::path& state : states) {
-        const std::optional<CardStateRepair> repair = repairCardStateFile(state.string(), error);
+        const std::optional<CardStateRepair> repair = repairCardStateFile(pathText(state), error);
         if (!error.empty()) {
             return false;
         }
         if (repair) {
-            repaired.push_back(state.filename().string() + ": damaged at byte " +
+            repaired.push_back(pathText(state.filename()) + ": damaged at byte " +
                                std::to_string(repair->damagedAt) + "; cut there (" +
                                std::to_string(repair->dropped) +
                                " bytes dropped), the whole file kept as " +
-                               fs::path(repair->copy).filename().string());
+                               pathText(filePath(repair->copy).filename()));
         }
     }
     return true;

@@ -6,11 +6,13 @@
 
 #include <array>
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
 #include "base/atomic_file.h"
+#include "base/file_path.h"
 #include "sim/pda_words.h"
 
 namespace quillon::sim {
@@ -300,19 +302,20 @@ enum class ReadResult { Read, Missing, Failed };
 // The whole content of a state file; never through a symbolic link.
 ReadResult readStateFile(const std::string& path, const std::string& displayName,
                          std::string& content, std::string& error) {
-    struct stat status {};
-    if (::lstat(path.c_str(), &status) != 0) {
-        if (errno == ENOENT) {
-            return ReadResult::Missing;  // nothing saved yet
-        }
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::symlink_status(filePath(path), ec);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        return ReadResult::Missing;  // nothing saved yet
+    }
+    if (ec) {
         error = displayName + ": cannot be read";
         return ReadResult::Failed;
     }
-    if (!S_ISREG(status.st_mode)) {
+    if (status.type() != std::filesystem::file_type::regular) {
         error = displayName + ": cannot be read (not a file)";
         return ReadResult::Failed;
     }
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(filePath(path), std::ios::binary);
     content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     if (!in && !in.eof()) {
         error = displayName + ": cannot be read";
@@ -384,10 +387,15 @@ std::optional<CardStateRepair> repairCardStateFile(const std::string& path, std:
     repair.damagedAt = *replay.damagedAt;
     repair.dropped = content.size() - repair.damagedAt;
     repair.copy = path + ".damaged";
-    for (int n = 2; ::access(repair.copy.c_str(), F_OK) == 0 && n < 1000; ++n) {
+    std::error_code ec;
+    const auto taken = [&ec](const std::string& name) {
+        return std::filesystem::symlink_status(filePath(name), ec).type() !=
+               std::filesystem::file_type::not_found;
+    };
+    for (int n = 2; taken(repair.copy) && n < 1000; ++n) {
         repair.copy = path + ".damaged-" + std::to_string(n);
     }
-    if (::access(repair.copy.c_str(), F_OK) == 0 || !writeFileAtomically(repair.copy, content)) {
+    if (taken(repair.copy) || !writeFileAtomically(repair.copy, content)) {
         error = repair.copy + ": cannot be written";
         return std::nullopt;
     }
@@ -406,8 +414,8 @@ CardStateFile::~CardStateFile() {
 
 bool CardStateFile::append(std::uint8_t kind, std::span<const std::uint8_t> payload) {
     if (fd_ < 0) {
-        fd_ = ::open(path_.c_str(),
-                     O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW | kBinaryMode, 0666);
+        fd_ = openDescriptor(
+            path_, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW | kBinaryMode, 0666);
         if (fd_ < 0) {
             return false;
         }

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "base/atomic_file.h"
+#include "base/file_path.h"
 #include "sim/bench_json.h"
 #include "sim/card_state_file.h"
 
@@ -42,8 +43,8 @@ namespace {
 void removeLeftoverTemporaryFiles(const std::string& dir) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
+    for (fs::directory_iterator it(filePath(dir), ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = pathText(it->path().filename());
         const bool ours =
             name.rfind("bench.json.tmp-", 0) == 0 ||
             (name.rfind("card-", 0) == 0 && name.find(".state") != std::string::npos &&
@@ -67,13 +68,15 @@ std::unique_ptr<SimulatedBench> SimulatedBench::open(const std::string& dir,
     namespace fs = std::filesystem;
     std::error_code ec;
     const std::string benchPath = benchJsonPath(dir);
-    if (options.lookOnly && !fs::is_regular_file(benchPath, ec)) {
+    const fs::path benchFile = filePath(benchPath);
+    const fs::path folder = filePath(dir);
+    if (options.lookOnly && !fs::is_regular_file(benchFile, ec)) {
         error = benchPath + ": no such bench";
         return nullptr;
     }
     if (!options.lookOnly) {
-        fs::create_directories(dir, ec);
-        if (ec || !fs::is_directory(dir, ec)) {
+        fs::create_directories(folder, ec);
+        if (ec || !fs::is_directory(folder, ec)) {
             error = dir + ": cannot create the bench folder";
             return nullptr;
         }
@@ -82,17 +85,17 @@ std::unique_ptr<SimulatedBench> SimulatedBench::open(const std::string& dir,
     // Only a bench.json that is not there at all is made afresh: a symbolic link that leads
     // nowhere (or round in a loop) is the person's, and the bench it was meant to show is not
     // the default one.
-    const fs::file_status entry = fs::symlink_status(benchPath, ec);
+    const fs::file_status entry = fs::symlink_status(benchFile, ec);
     const bool missing = entry.type() == fs::file_type::not_found;
     if (!missing && fs::is_symlink(entry)) {
-        const fs::file_status target = fs::status(benchPath, ec);
+        const fs::file_status target = fs::status(benchFile, ec);
         if (ec || !fs::exists(target)) {
             error = benchPath + ": cannot be read (a symbolic link to " +
                     (ec.value() == ELOOP ? std::string("a link in a loop") : "nothing") + ")";
             return nullptr;
         }
     }
-    if (!missing && !fs::is_regular_file(benchPath, ec)) {
+    if (!missing && !fs::is_regular_file(benchFile, ec)) {
         error = benchPath + ": cannot be read (not a file)";
         return nullptr;
     }
@@ -102,7 +105,7 @@ std::unique_ptr<SimulatedBench> SimulatedBench::open(const std::string& dir,
             return nullptr;
         }
     }
-    std::ifstream in(benchPath, std::ios::binary);
+    std::ifstream in(filePath(benchPath), std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (!in && !in.eof()) {
         error = benchPath + ": cannot be read";
@@ -118,7 +121,7 @@ std::unique_ptr<SimulatedBench> SimulatedBench::open(const std::string& dir,
     for (std::size_t i = 0; i < bench->cards_.size() && !options.lookOnly; ++i) {
         const std::string name = cardStateFileName(i);
         auto file =
-            CardStateFile::open((fs::path(dir) / name).string(), name, *bench->cards_[i], error);
+            CardStateFile::open(pathText(filePath(dir) / name), name, *bench->cards_[i], error);
         if (!file) {
             return nullptr;
         }
@@ -133,7 +136,7 @@ std::unique_ptr<SimulatedBench> SimulatedBench::open(const std::string& dir,
 }
 
 std::string benchJsonPath(const std::string& dir) {
-    return (std::filesystem::path(dir) / "bench.json").string();
+    return pathText(filePath(dir) / "bench.json");
 }
 
 std::string cardStateFileName(std::size_t adapterPosition) {

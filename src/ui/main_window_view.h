@@ -89,6 +89,9 @@ struct MainWindowView {
     std::vector<FileListRow> files;
     // The entries added below the system menu's own.
     std::vector<MenuEntry> systemMenu;
+    // The Register entries write the file types for the person alone (the NT family), not
+    // for every user of the machine (the 95 family).
+    bool registersPerUser = false;
 };
 
 }  // namespace quillon::ui

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/file_path.h"
 #include "card/card_identity.h"
 #include "card/card_memory.h"
 #include "image/firmware_info.h"
@@ -208,13 +209,13 @@ void writeDryRun(UpdateContext& c, const pda::PdaImage& working,
     const std::string& folder = c.dryRun->folder;
     if (!folder.empty()) {
         std::error_code ec;
-        std::filesystem::create_directories(folder, ec);
+        std::filesystem::create_directories(filePath(folder), ec);
         text += "\nWould be written, in this order:";
         int n = 0;
         for (const auto& slot : slots) {
-            const std::string name = std::to_string(++n) + "-" +
-                                     std::filesystem::path(slot->path).stem().string() + ".hex";
-            const std::string path = (std::filesystem::path(folder) / name).string();
+            const std::string name =
+                std::to_string(++n) + "-" + pathText(filePath(slot->path).stem()) + ".hex";
+            const std::string path = pathText(filePath(folder) / name);
             if (image::writeHexFile(path, slot->image, nullptr) == 0) {
                 outcome.ending = UpdateEnding::WriteFailed;
                 outcome.reason = "Cannot write " + path;
@@ -226,7 +227,7 @@ void writeDryRun(UpdateContext& c, const pda::PdaImage& working,
         }
         if (writesPda) {
             const std::string path =
-                (std::filesystem::path(folder) / (std::to_string(++n) + "-pda.pda")).string();
+                pathText(filePath(folder) / (std::to_string(++n) + "-pda.pda"));
             if (!pda::writePdaFile(working, path)) {
                 outcome.ending = UpdateEnding::WriteFailed;
                 outcome.reason = "Cannot write " + path;

@@ -3,6 +3,7 @@
 #include <array>
 #include <filesystem>
 
+#include "base/file_path.h"
 #include "card/flash_programming.h"
 #include "commands/pda_backup.h"
 #include "commands/pda_commands.h"
@@ -133,7 +134,7 @@ void executeUpdate(UpdateContext& c, const PreparedUpdate& prepared, UpdateOutco
         }
         ui::ProgressItem item;
         if (i < prepared.paths.size()) {
-            item.name = std::filesystem::path(prepared.paths[i]).filename().string();
+            item.name = pathText(filePath(prepared.paths[i]).filename());
         }
         item.number = static_cast<int>(i) + 1;
         item.count = static_cast<int>(prepared.images.size());

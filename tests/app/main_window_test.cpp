@@ -72,16 +72,21 @@ TEST(MainWindowStart, WithoutAdaptersShowsThePlaceholder) {
     EXPECT_EQ(w.window.cursor(), ui::Cursor::Arrow);
     EXPECT_EQ(w.ui.cursors, std::vector<ui::Cursor>{ui::Cursor::Arrow});
     EXPECT_TRUE(w.ui.boxes.empty());
-    // On the NT family the system menu offers no file registration.
+    // On the NT family the file types are registered for the person alone.
     EXPECT_EQ(v.systemMenu,
-              (std::vector<ui::MenuEntry>{{0, ""}, {ui::kSysAbout, "&About quillon..."}}));
+              (std::vector<ui::MenuEntry>{{0, ""},
+                                          {ui::kSysRegisterHex, "Register .&hex files to this app"},
+                                          {ui::kSysRegisterPda, "Register .&pda files to this app"},
+                                          {0, ""},
+                                          {ui::kSysAbout, "&About quillon..."}}));
+    EXPECT_TRUE(v.registersPerUser);
     // The face drew what the window holds.
     ASSERT_FALSE(w.ui.pushes.empty());
     EXPECT_EQ(w.ui.pushes.back().adapters.size(), 1u);
     EXPECT_FALSE(w.ui.pushes.back().commandEnabled.at(ui::kCmdFirmwareVersions));
 }
 
-TEST(MainWindowStart, Windows95SystemMenuOffersTheRegistrations) {
+TEST(MainWindowStart, Windows95RegistersForTheWholeMachine) {
     sim::BenchConfig config = benchWith({});
     config.osFamily = sim::OsFamily::Windows95;
     WindowBench w(config);
@@ -92,6 +97,7 @@ TEST(MainWindowStart, Windows95SystemMenuOffersTheRegistrations) {
                                           {ui::kSysRegisterPda, "Register .&pda files to this app"},
                                           {0, ""},
                                           {ui::kSysAbout, "&About quillon..."}}));
+    EXPECT_FALSE(w.window.view().registersPerUser);
 }
 
 TEST(MainWindowStart, LoneAdapterIsSelectedAtOnce) {
