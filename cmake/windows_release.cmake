@@ -55,5 +55,6 @@ endif()
 add_custom_command(OUTPUT ${outputs} ${commands}
     DEPENDS quillon-cli ${window_target} ${sample_paths} ${text_sources}
         ${PROJECT_SOURCE_DIR}/resources/windows/quillon.nsi
+        ${PROJECT_SOURCE_DIR}/resources/windows/icons/quillon.ico
     VERBATIM)
 add_custom_target(quillon_win32_release DEPENDS ${outputs})
