@@ -62,7 +62,8 @@ bool loadRichEdit() {
     return LoadLibraryW(L"riched20.dll") != nullptr;
 }
 
-// Line breaks as the clipboard's text formats want them: CR LF.
+// Line breaks as Windows writes them, CR LF: the clipboard's text formats want them, and the
+// rich-edit area takes each pair as one paragraph end.
 std::wstring withCrLf(const std::wstring& text) {
     std::wstring out;
     out.reserve(text.size() + text.size() / 16);
