@@ -8,8 +8,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "ui/job_progress.h"
 #include "ui/main_window_view.h"
 #include "ui/user_interface.h"
 
@@ -33,6 +35,9 @@ struct ProgressRecord {
     // "centre", "show", "hide", "text:<text painted>", "destroy", in order.
     std::vector<std::string> events;
     FakeProgressBar bar;
+    // The whole job as the window drew it each time it moved: its bar in thousandths and the
+    // phase, when the window stands for a job.
+    std::vector<std::pair<int, std::string>> job;
 
     // The texts painted by showText, in order.
     std::vector<std::string> texts() const {
@@ -61,6 +66,11 @@ class FakeProgressWindow : public ui::ProgressWindow {
     void show() override { note("show"); }
     void hide() override { note("hide"); }
     ui::ProgressBar& bar() override { return record_->bar; }
+    void jobChanged() override {
+        if (job() != nullptr) {
+            record_->job.emplace_back(job()->permille(), job()->phaseText());
+        }
+    }
 
   protected:
     void paintText(const std::string& text) override { note("text:" + text); }

@@ -10,6 +10,9 @@ OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES\Quillon"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
+; The window's own icon, from the folder beside this script.
+Icon "icons\quillon.ico"
+UninstallIcon "icons\quillon.ico"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillon"
 !define CLASSES "Software\Classes"

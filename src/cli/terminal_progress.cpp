@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <ostream>
+
+#include "ui/job_progress.h"
 
 namespace quillon::cli {
 
@@ -84,7 +87,17 @@ std::string TerminalProgressWindow::rateText() const {
     const double fraction =
         std::clamp(static_cast<double>(position_ - low_) / (high_ - low_), 0.0, 1.0);
     const double rate = fraction * static_cast<double>(bytes) / seconds;
-    const double left = fraction >= 1.0 ? 0.0 : seconds * (1.0 - fraction) / fraction;
+    double left = fraction >= 1.0 ? 0.0 : seconds * (1.0 - fraction) / fraction;
+    // Within an update, the time left is that of the whole update, not of this image alone.
+    if (job() != nullptr) {
+        const std::optional<int> jobLeft = job()->secondsLeft();
+        if (!jobLeft) {
+            char text[32];
+            std::snprintf(text, sizeof text, ", %.1f KiB/s", rate / 1024.0);
+            return text;
+        }
+        left = *jobLeft;
+    }
     char text[64];
     std::snprintf(text, sizeof text, ", %.1f KiB/s, %.0f s left", rate / 1024.0, left);
     return text;
@@ -139,6 +152,21 @@ void TerminalProgressWindow::redraw(const std::string& text) {
 
 void TerminalProgressWindow::hide() {
     end();
+}
+
+void TerminalProgressWindow::itemEnding() {
+    if (item().name.empty()) {
+        return;
+    }
+    // One line for each image: the one before ends, and the next starts afresh.
+    end();
+    ended_ = false;
+    started_ = false;
+    rangeSet_ = false;
+    low_ = high_ = position_ = 0;
+    lastText_.clear();
+    lastBar_.clear();
+    start_ = std::chrono::steady_clock::now();
 }
 
 void TerminalProgressWindow::paintText(const std::string& text) {

@@ -71,6 +71,7 @@ class TerminalProgressWindow : public ui::ProgressWindow {
 
   protected:
     void paintText(const std::string& text) override;
+    void itemEnding() override;
 
   private:
     class Bar : public ui::ProgressBar {

@@ -359,16 +359,7 @@ bool TerminalUserInterface::runPdaSettingsDialog(pda::PdaSettingsDialog& dialog)
         pdaSettingsRejected_ = true;
         return false;
     }
-    // In the window the person reads the fields before pressing the write button; here the
-    // values come from the command line, so the write is confirmed as a clear is.
-    ui::MessageBox question;
-    question.text = "Write MAC Address " + dialog.macText() + " and Serial Number " +
-                    dialog.serialText() + " to the card's PDA?";
-    question.caption = "View / Modify PDA Settings:";
-    question.owner = ui::Owner::MainWindow;
-    question.buttons = ui::Buttons::OkCancel;
-    question.question = ui::Question::Confirmation;
-    return messageBox(question) == ui::Answer::Ok;
+    return true;
 }
 
 void TerminalUserInterface::pushMainWindow(const ui::MainWindowView& view) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -62,6 +63,37 @@ void tellNotWritten(ui::UserInterface& ui) {
     tell(ui, kNotWritten, "Error", ui::Icon::Error);
 }
 
+// The progress window while the card is read, the main window hidden and disabled meanwhile,
+// as a long card operation shows it.
+class ProgressShown {
+  public:
+    ProgressShown(ui::UserInterface& ui, const char* text, int steps) : ui_(ui) {
+        ui.showMainWindow(false);
+        window_ = ui.createProgressWindow();
+        ui.enableMainWindow(false);
+        window_->centre();
+        window_->show();
+        window_->setText(text);
+        window_->showText();
+        ui.setCursor(ui::Cursor::Wait);
+        window_->bar().setRange(0, steps);
+    }
+    ~ProgressShown() {
+        window_->hide();
+        ui_.setCursor(ui::Cursor::Arrow);
+        ui_.enableMainWindow(true);
+        ui_.showMainWindow(true);
+    }
+    ProgressShown(const ProgressShown&) = delete;
+    ProgressShown& operator=(const ProgressShown&) = delete;
+
+    void advance(int position) { window_->bar().setPosition(position); }
+
+  private:
+    ui::UserInterface& ui_;
+    std::unique_ptr<ui::ProgressWindow> window_;
+};
+
 }  // namespace
 
 ui::Outcome exportFirmwareImage(ui::CommandHost& host, card::AdapterSession& session,
@@ -104,23 +136,34 @@ ui::Outcome exportFirmwareImage(ui::CommandHost& host, card::AdapterSession& ses
         return ui::Outcome::failed("The card could not be opened.");
     }
 
+    // The card is read under the progress window: the file dialog has closed, and the screen
+    // it covered is painted again before the reading holds the thread.
     MemoryImage image;
     const std::uint32_t base = session.imageBase();
     ui::Outcome outcome = ui::Outcome::success();
-    Block block{};
-    for (std::uint32_t offset = 0; offset < kWindowBytes && outcome.done(); offset += kBlockBytes) {
-        const std::uint32_t address = base + offset;
-        if (!readAgreedBlock(session, address | card::kNvramBit, block, ui)) {
-            tell(ui, "Too many read errors. Aborting.");
-            outcome = ui::Outcome::failed("Too many read errors. Aborting.");
-        } else if (!image.append(block, address)) {
-            // The whole window fits in an image; a refusal here means the image is broken.
-            tellNotWritten(ui);
-            outcome = ui::Outcome::failed(kNotWritten);
+    {
+        ProgressShown progress(ui, "Reading the card's flash...", kWindowBytes / kBlockBytes);
+        Block block{};
+        for (std::uint32_t offset = 0; offset < kWindowBytes && outcome.done();
+             offset += kBlockBytes) {
+            const std::uint32_t address = base + offset;
+            if (!readAgreedBlock(session, address | card::kNvramBit, block, ui)) {
+                outcome = ui::Outcome::failed("Too many read errors. Aborting.");
+            } else if (!image.append(block, address)) {
+                // The whole window fits in an image; a refusal here means the image is broken.
+                outcome = ui::Outcome::failed(kNotWritten);
+            } else {
+                progress.advance(static_cast<int>((offset + kBlockBytes) / kBlockBytes));
+            }
         }
     }
     host.releaseAdapter();
     if (!outcome.done()) {
+        if (outcome.reason == kNotWritten) {
+            tellNotWritten(ui);
+        } else {
+            tell(ui, outcome.reason);
+        }
         return outcome;
     }
 
@@ -142,7 +185,8 @@ ui::Outcome exportFirmwareImage(ui::CommandHost& host, card::AdapterSession& ses
         tell(ui, why + ".", "Error", ui::Icon::Error);
         return ui::Outcome::failed(why);
     }
-    tell(ui, "File Saved Successfully.");
+    // The file is named: the extension may have come from the chosen filter.
+    tell(ui, "File Saved Successfully.\n" + chosen->path);
     return ui::Outcome::success();
 }
 

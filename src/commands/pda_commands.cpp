@@ -100,6 +100,18 @@ bool keepCopyOrUnread(ui::CommandHost& host, const PdaImage& pda,
     return false;
 }
 
+// The card's identity is about to change: the person sees the values once more and says so.
+// Enter keeps the card as it is.
+bool confirmIdentity(const PdaSettingsDialog& dialog, ui::UserInterface& ui) {
+    ui::MessageBox question =
+        ui::windowBox("Write MAC Address " + dialog.macText() + " and Serial Number " +
+                          dialog.serialText() + " to the card's PDA?",
+                      "View / Modify PDA Settings", ui::Icon::Question, ui::Buttons::YesNo,
+                      ui::Question::Confirmation);
+    question.stopsByDefault = true;
+    return ui.messageBox(question) == ui::Answer::Yes;
+}
+
 }  // namespace
 
 std::string pdaListing(const PdaImage& pda) {
@@ -135,7 +147,7 @@ ui::Outcome modifyPda(ui::CommandHost& host, card::AdapterSession& session, PdaI
     }
     ui::Outcome outcome = ui::Outcome::cancelled();
     PdaSettingsDialog dialog(host.pdaMacText(), host.pdaSerialText());
-    if (ui.runPdaSettingsDialog(dialog)) {
+    if (ui.runPdaSettingsDialog(dialog) && confirmIdentity(dialog, ui)) {
         const PdaImage asRead = pda;
         // An unchanged MAC text keeps the record the card has, whatever its shape; the serial
         // number is always written back in its six-word form.
@@ -344,10 +356,10 @@ bool writePdaAfterUpdate(card::AdapterSession& session, const PdaImage& pda,
     }
     ui.setCursor(ui::Cursor::Wait);
     ui.enableMainWindow(false);
+    // No finish here: the update sends the one request that has the card start again, after
+    // the PDA too is written; a failed write leaves the card running what it loaded before.
     const bool written =
         card::writePda(session, pda, options.forceAllBlocks, options.verifyDownloads);
-    // The card reloads its PDA from flash whether or not the write took.
-    session.finish();
     if (!written) {
         tell(ui, "PDA Update FAILED", "PDA Update Complete");
     }

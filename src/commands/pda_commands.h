@@ -13,7 +13,8 @@
 
 namespace quillon::pda {
 
-// "View / Modify PDA Settings", then writes the PDA to the card.
+// "View / Modify PDA Settings", then, once the person confirmed the new MAC address and serial
+// number (Enter answers No), writes the PDA to the card.
 ui::Outcome modifyPda(ui::CommandHost& host, card::AdapterSession& session, PdaImage& pda,
                       const ui::ProgrammingOptions& options, ui::UserInterface& ui);
 
@@ -35,8 +36,8 @@ ui::Outcome restorePda(ui::CommandHost& host, card::AdapterSession& session, Pda
                        const ui::ProgrammingOptions& options, const std::string& path,
                        ui::UserInterface& ui);
 
-// Writes the merged PDA after an update's images were programmed (the adapter is open), then
-// resets the card. True when the write succeeded.
+// Writes the merged PDA after an update's images were programmed (the adapter is open). The
+// card is not reset here: the update does that once, at its end. True when the write succeeded.
 bool writePdaAfterUpdate(card::AdapterSession& session, const PdaImage& pda,
                          const ui::ProgrammingOptions& options, ui::UserInterface& ui);
 

@@ -1,9 +1,13 @@
 #include "gui/gui_user_interface.h"
 
+#include <QApplication>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSpacerItem>
 
 #include "gui/about_dialog.h"
 #include "gui/main_window_widget.h"
@@ -36,7 +40,30 @@ QMessageBox::Icon iconOf(ui::Icon icon) {
     return QMessageBox::NoIcon;
 }
 
+// Room a window manager's title bar takes besides the caption: the window's icon and its
+// close, minimise and maximise buttons, with their margins.
+constexpr int kTitleBarExtra = 160;
+
 }  // namespace
+
+int captionWidth(const QString& caption) {
+    QFont title = QApplication::font();
+    title.setBold(true);
+    return QFontMetrics(title).horizontalAdvance(caption) + kTitleBarExtra;
+}
+
+void keepCaptionWhole(QMessageBox& message) {
+    // A short text makes a narrow box, and the title bar then cuts its caption ("Updat...
+    // plete"). A box never chooses its own width below its caption's: an empty item across
+    // the bottom of its layout holds it open.
+    auto* grid = qobject_cast<QGridLayout*>(message.layout());
+    if (grid == nullptr) {
+        return;
+    }
+    grid->addItem(new QSpacerItem(captionWidth(message.windowTitle()), 0, QSizePolicy::Minimum,
+                                  QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
 
 QStringList qtNameFilters(const std::string& filter) {
     QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
@@ -72,6 +99,7 @@ ui::Answer GuiUserInterface::messageBox(const ui::MessageBox& box) {
         message.setInformativeText(qText(pendingReason_));
         pendingReason_.clear();
     }
+    keepCaptionWhole(message);
     switch (box.buttons) {
         case ui::Buttons::Ok:
             message.setStandardButtons(QMessageBox::Ok);
@@ -162,18 +190,7 @@ std::unique_ptr<ui::ProgressWindow> GuiUserInterface::createProgressWindow() {
 
 bool GuiUserInterface::runPdaSettingsDialog(pda::PdaSettingsDialog& dialog) {
     PdaSettingsWindow window(dialog, *this, &window_);
-    if (window.exec() != QDialog::Accepted) {
-        return false;
-    }
-    // The card's identity is about to change: the person sees the values once more and says so.
-    ui::MessageBox question;
-    question.text = "Write MAC Address " + dialog.macText() + " and Serial Number " +
-                    dialog.serialText() + " to the card's PDA?";
-    question.caption = "View / Modify PDA Settings";
-    question.owner = ui::Owner::MainWindow;
-    question.buttons = ui::Buttons::OkCancel;
-    question.question = ui::Question::Confirmation;
-    return messageBox(question) == ui::Answer::Ok;
+    return window.exec() == QDialog::Accepted;
 }
 
 void GuiUserInterface::showAbout() {

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <string>
 
+class QMessageBox;
+
 #include "ui/user_interface.h"
 
 namespace quillon::gui {
@@ -34,6 +36,11 @@ class GuiUserInterface : public ui::UserInterface {
     MainWindowWidget& window_;
     std::string pendingReason_;
 };
+
+// The width a box needs for its caption to stand whole in a title bar.
+int captionWidth(const QString& caption);
+// Keeps a message box at least as wide as its caption needs.
+void keepCaptionWhole(QMessageBox& message);
 
 // The Qt name filter of a dialog filter ("Hex File (*.hex)|*.hex|...|"), one entry per pair.
 QStringList qtNameFilters(const std::string& filter);

@@ -302,13 +302,21 @@ void MainWindowWidget::buildMenus(bool developerMenu) {
 
     fileListMenu_ = new QMenu(this);
     fileListMenu_->setObjectName(idName(131));
-    addCommand(fileListMenu_, kCmdShowInfo, QStringLiteral("Get Info..."));
+    QAction* info = addCommand(fileListMenu_, kCmdShowInfo, QStringLiteral("Get Info..."));
+    // The same command as the Tools menu's entry, with the same key.
+    info->setShortcut(QKeySequence(QStringLiteral("Ctrl+I")));
+    info->setShortcutContext(Qt::WidgetShortcut);
     fileListMenu_->addSeparator();
     QAction* remove = addCommand(fileListMenu_, kCmdRemoveFiles, QStringLiteral("Remove"));
     // Delete removes the files selected in the list while the list has the focus.
     remove->setShortcut(QKeySequence::Delete);
     remove->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     files_->addAction(remove);
+    // Some desktops leave keys out of context menus; this one shows them, so that Delete is
+    // found where Remove is.
+    for (QAction* entry : fileListMenu_->actions()) {
+        entry->setShortcutVisibleInContextMenu(true);
+    }
 
     // The title bar's menu belongs to the window manager; its additions live here.
     windowMenu_ = new QMenu(this);

@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
@@ -12,6 +11,7 @@
 
 #include "gui/dialog_units.h"
 #include "gui/qt_text.h"
+#include "ui/job_progress.h"
 
 namespace quillon::gui {
 
@@ -39,7 +39,7 @@ QtProgressWindow::QtProgressWindow(QWidget* parent)
     dialog.setObjectName(QStringLiteral("progressWindow"));
     dialog.setFont(units.font());
     // Below the bar: which image of how many, the time left, and that the card stays in.
-    dialog.setFixedSize(units.size(246, 95));
+    dialog.setFixedSize(units.size(246, 104));
     auto* frame = new QFrame(&dialog);
     frame->setFrameShape(QFrame::Box);
     frame->setGeometry(0, 0, dialog.width(), dialog.height());
@@ -63,43 +63,36 @@ QtProgressWindow::QtProgressWindow(QWidget* parent)
 
     detail_ = new QLabel(&dialog);
     detail_->setObjectName(QStringLiteral("progressDetail"));
-    detail_->setGeometry(units.rect(7, 69, 232, 22));
+    detail_->setGeometry(units.rect(7, 69, 232, 32));
     detail_->setTextFormat(Qt::PlainText);
     detail_->setWordWrap(true);
-    startedMs_ = QDateTime::currentMSecsSinceEpoch();
 }
 
 void QtProgressWindow::showProgress() {
-    const ui::ProgressItem& shown = item();
-    const double share = high_ > low_ ? double(position_ - low_) / double(high_ - low_) : 0.0;
-    const int count = shown.count > 0 ? shown.count : 1;
-    const int done = shown.number > 0 ? shown.number - 1 : 0;
-    const double whole = (done + share) / count;
+    // A job of several phases draws its one bar and its lines; any other operation its own
+    // range.
+    const ui::JobProgress* whole = job();
+    int value = 0;
+    QString detail = QString::fromLatin1(ui::JobProgress::kKeepTheCard);
+    if (whole != nullptr) {
+        value = whole->permille();
+        detail = qText(whole->detail());
+    } else if (high_ > low_) {
+        value = static_cast<int>(1000LL * (position_ - low_) / (high_ - low_));
+    }
     bar_.widget->setRange(0, 1000);
-    const int value = static_cast<int>(whole * 1000.0);
     if (bar_.widget->value() != value) {
         bar_.widget->setValue(value);
         bar_.widget->repaint();
     }
-    QString detail;
-    if (!shown.name.empty()) {
-        detail = qText(shown.name);
-        if (shown.count > 1) {
-            detail += QStringLiteral(", %1 of %2").arg(shown.number).arg(shown.count);
-        }
-        const double seconds = (QDateTime::currentMSecsSinceEpoch() - startedMs_) / 1000.0;
-        // The images so far went at this pace; the rest of the job is assumed to go alike.
-        if (share > 0.05 && seconds > 0.5) {
-            const double left = seconds / share * (count - done - share);
-            detail += QStringLiteral(", about %1 s left").arg(qRound(left));
-        }
-        detail += QStringLiteral("\n");
-    }
-    detail += QStringLiteral("Do not remove the card.");
     if (detail_->text() != detail) {
         detail_->setText(detail);
         detail_->repaint();
     }
+}
+
+void QtProgressWindow::jobChanged() {
+    showProgress();
 }
 
 QtProgressWindow::~QtProgressWindow() = default;

@@ -21,6 +21,7 @@ class QtProgressWindow : public ui::ProgressWindow {
     void show() override;
     void hide() override;
     ui::ProgressBar& bar() override { return bar_; }
+    void jobChanged() override;
 
     QDialog* widget() const { return dialog_.get(); }
 
@@ -28,8 +29,8 @@ class QtProgressWindow : public ui::ProgressWindow {
     void paintText(const std::string& text) override;
 
   private:
-    // The operation's bar (blocks of one image) drawn as part of the whole job: with an item
-    // that is one of several images, the bar shows all of them and never starts again at 0.
+    // The operation's bar (blocks of one image); while the window stands for a whole job, the
+    // job's bar is drawn instead, which never starts again at 0.
     class Bar : public ui::ProgressBar {
       public:
         explicit Bar(QtProgressWindow& window) : window_(window) {}
@@ -50,7 +51,6 @@ class QtProgressWindow : public ui::ProgressWindow {
     int low_ = 0;
     int high_ = 0;
     int position_ = 0;
-    qint64 startedMs_ = 0;
 };
 
 }  // namespace quillon::gui

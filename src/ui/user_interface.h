@@ -17,6 +17,7 @@ class PdaSettingsDialog;
 namespace quillon::ui {
 
 struct MainWindowView;
+class JobProgress;
 
 enum class Buttons { Ok, OkCancel, YesNo };
 enum class Icon { None, Error, Warning, Question, Information };
@@ -117,9 +118,23 @@ class ProgressWindow {
     // Stores the text; it is shown by the next showText.
     void setText(std::string text) { text_ = std::move(text); }
     const std::string& text() const { return text_; }
-    // What the window works on; the window's own face shows only its text.
-    void setItem(ProgressItem item) { item_ = std::move(item); }
+    // What the window works on; the window's own face shows only its text. A window that shows
+    // one item after another ends the one before (its outcome set) when the next is set.
+    void setItem(ProgressItem item) {
+        itemEnding();
+        item_ = std::move(item);
+        outcome_ = Outcome::Unknown;
+    }
     const ProgressItem& item() const { return item_; }
+    // The whole job the window stands for, when it is one of several phases (an update's
+    // images, its PDA, the card's reset); none for a job of one step. It outlives the window.
+    void setJob(const JobProgress* job) {
+        job_ = job;
+        jobChanged();
+    }
+    const JobProgress* job() const { return job_; }
+    // The job moved on: a window that shows the whole job draws it now, before returning.
+    virtual void jobChanged() {}
     // How the operation ended, set before the window is hidden; unknown until then.
     enum class Outcome { Unknown, Succeeded, Failed };
     void setOutcome(Outcome outcome) { outcome_ = outcome; }
@@ -134,10 +149,13 @@ class ProgressWindow {
 
   protected:
     virtual void paintText(const std::string& text) = 0;
+    // The item shown so far is over (its outcome set), just before the next replaces it.
+    virtual void itemEnding() {}
 
   private:
     std::string text_;
     ProgressItem item_;
+    const JobProgress* job_ = nullptr;
     Outcome outcome_ = Outcome::Unknown;
 };
 

@@ -11,6 +11,7 @@
 #include "image/memory_image.h"
 #include "pda/pda_image.h"
 #include "ui/command_host.h"
+#include "ui/job_progress.h"
 #include "ui/outcome.h"
 #include "ui/user_interface.h"
 #include "update/compatibility_checks.h"
@@ -92,9 +93,10 @@ struct PreparedUpdate {
 // The outcome's ending, reason and images written are set; the rest is left as it was.
 void executeUpdate(UpdateContext& context, const PreparedUpdate& prepared, UpdateOutcome& outcome);
 
-// Programs one image under the progress window; true when every block was written.
-// The item names the image for the progress window.
-bool downloadImage(UpdateContext& context, image::MemoryImage& image,
-                   const ui::ProgressItem& item = {});
+// Programs one image under the update's progress window; true when every block was written.
+// The item names the image for the window; the job, when given, is the whole update the
+// window's bar stands for.
+bool downloadImage(UpdateContext& context, image::MemoryImage& image, const ui::ProgressItem& item,
+                   ui::ProgressWindow& window, ui::JobProgress* job = nullptr);
 
 }  // namespace quillon::update

@@ -1,12 +1,15 @@
 // The second half of an update: programming the prepared images one after the other, the PDA
 // last, and telling the person the outcome.
+#include <algorithm>
 #include <array>
 #include <filesystem>
+#include <optional>
 
 #include "base/file_path.h"
 #include "card/flash_programming.h"
 #include "commands/pda_backup.h"
 #include "commands/pda_commands.h"
+#include "ui/job_progress.h"
 #include "ui/message.h"
 #include "update/update_card.h"
 
@@ -21,6 +24,14 @@ constexpr const char* kResetFailed =
     "new firmware.";
 
 constexpr const char* kWriteFailed = "Update failed while writing to card!";
+
+constexpr const char* kNotStarted =
+    "Update not started: no copy of the card's PDA could be kept, and the update writes the "
+    "PDA. Nothing was written to the card; it holds what it held before.";
+
+constexpr const char* kNotStartedWhatToDo =
+    "Let the copy be saved (the folder for PDA copies must exist as a folder you may write to, "
+    "with room to spare), then run the update again.";
 
 constexpr const char* kWhatToDo =
     "Run the update again before removing the card. If the card does not answer, power-cycle it "
@@ -63,9 +74,68 @@ void probe(card::AdapterSession& session) {
     session.probeDriver(buffer);
 }
 
+// The one progress window of an update: opened once, the main window hidden meanwhile, and
+// closed before the update's ending is told.
+class UpdateWindow {
+  public:
+    UpdateWindow(UpdateContext& c, ui::JobProgress& job) : c_(c) {
+        c.ui.showMainWindow(false);
+        window_ = c.ui.createProgressWindow();
+        c.ui.enableMainWindow(false);
+        window_->centre();
+        window_->show();
+        window_->setText("Flash update in progress...");
+        window_->setJob(&job);
+    }
+    ~UpdateWindow() { close(); }
+    UpdateWindow(const UpdateWindow&) = delete;
+    UpdateWindow& operator=(const UpdateWindow&) = delete;
+
+    ui::ProgressWindow& window() { return *window_; }
+
+    void close() {
+        if (!window_) {
+            return;
+        }
+        window_->hide();
+        c_.ui.setCursor(ui::Cursor::Arrow);
+        c_.ui.enableMainWindow(true);
+        c_.ui.showMainWindow(true);
+        window_.reset();
+    }
+
+  private:
+    UpdateContext& c_;
+    std::unique_ptr<ui::ProgressWindow> window_;
+};
+
+// The phases of the update's one bar: each image by the blocks it writes, then the PDA (one
+// block) when it is written, then the card's reset.
+std::vector<ui::JobPhase> updatePhases(const PreparedUpdate& prepared, bool writesPda) {
+    std::vector<ui::JobPhase> phases;
+    for (std::size_t i = 0; i < prepared.images.size(); ++i) {
+        ui::JobPhase phase;
+        if (i < prepared.paths.size()) {
+            phase.name = pathText(filePath(prepared.paths[i]).filename());
+        }
+        if (image::MemoryImage* image = prepared.images[i]; image != nullptr) {
+            phase.weight = std::max<std::uint64_t>(
+                1, image->countBlocks(static_cast<std::uint16_t>(card::AuxBlock::kMaxData),
+                                      card::kBlockAlignment));
+        }
+        phases.push_back(phase);
+    }
+    if (writesPda) {
+        phases.push_back({ui::JobPhase::Kind::Pda, "PDA", 1});
+    }
+    phases.push_back({ui::JobPhase::Kind::Reset, "reset", 1});
+    return phases;
+}
+
 }  // namespace
 
-bool downloadImage(UpdateContext& c, image::MemoryImage& image, const ui::ProgressItem& item) {
+bool downloadImage(UpdateContext& c, image::MemoryImage& image, const ui::ProgressItem& item,
+                   ui::ProgressWindow& progress, ui::JobProgress* job) {
     if (!c.session.isOpen()) {
         c.ui.messageBox(windowBox("Error: Adapter is not open.", std::nullopt));
         return false;
@@ -77,30 +147,24 @@ bool downloadImage(UpdateContext& c, image::MemoryImage& image, const ui::Progre
         return false;
     }
 
-    c.ui.showMainWindow(false);
-    std::unique_ptr<ui::ProgressWindow> progress = c.ui.createProgressWindow();
-    c.ui.enableMainWindow(false);
-    progress->centre();
-    progress->show();
-    progress->setText("Flash update in progress...");
     ui::ProgressItem shown = item;
     shown.verifying = c.options.verifyDownloads;
-    progress->setItem(shown);
-    progress->showText();
+    progress.setItem(shown);
+    progress.showText();
     c.ui.setCursor(ui::Cursor::Wait);
 
-    const bool ok = card::programImage(c.session, image, &progress->bar(), c.options.forceAllBlocks,
+    std::optional<ui::JobBar> jobBar;
+    if (job != nullptr) {
+        jobBar.emplace(progress, *job);
+    }
+    ui::ProgressBar* bar = jobBar ? static_cast<ui::ProgressBar*>(&*jobBar) : &progress.bar();
+    const bool ok = card::programImage(c.session, image, bar, c.options.forceAllBlocks,
                                        c.options.verifyDownloads, true, c.ui, item.name);
 
-    progress->setOutcome(ok ? ui::ProgressWindow::Outcome::Succeeded
-                            : ui::ProgressWindow::Outcome::Failed);
-    progress->hide();
-    c.ui.setCursor(ui::Cursor::Arrow);
-    c.ui.enableMainWindow(true);
-    c.ui.showMainWindow(true);
+    progress.setOutcome(ok ? ui::ProgressWindow::Outcome::Succeeded
+                           : ui::ProgressWindow::Outcome::Failed);
     c.host.setStatusText(ok ? "Update Successful!" : "Update FAILED");
     c.host.refreshControls();
-    progress.reset();
     return ok;
 }
 
@@ -111,17 +175,19 @@ void executeUpdate(UpdateContext& c, const PreparedUpdate& prepared, UpdateOutco
         if (prepared.pdaAsRead == nullptr || !prepared.pdaAsRead->readFromCard() ||
             !pda::backUpPda(*prepared.pdaAsRead, c.options.pdaBackupFolder, c.ui)) {
             c.host.releaseAdapter();
-            c.ui.messageBox(windowBox(
-                std::string(kWriteFailed) + "\n\nNothing was written to the card.", std::nullopt));
+            outcome.ending = UpdateEnding::Refused;
+            outcome.reason = kNotStarted;
+            c.ui.messageBox(windowBox(std::string(kNotStarted) + "\n\n" + kNotStartedWhatToDo,
+                                      "Update Not Started", ui::Icon::Error));
             c.host.refreshControls();
-            outcome.ending = UpdateEnding::WriteFailed;
-            outcome.reason = "No copy of the card's PDA could be kept; nothing was written.";
             return;
         }
     }
 
     probe(c.session);
 
+    ui::JobProgress job(updatePhases(prepared, writesPda), c.options.verifyDownloads);
+    UpdateWindow window(c, job);
     c.ui.cardWriting(true);
     bool ok = true;
     std::size_t stoppedAt = prepared.images.size();
@@ -132,6 +198,7 @@ void executeUpdate(UpdateContext& c, const PreparedUpdate& prepared, UpdateOutco
             stoppedAt = i;
             break;
         }
+        job.enter(i);
         ui::ProgressItem item;
         if (i < prepared.paths.size()) {
             item.name = pathText(filePath(prepared.paths[i]).filename());
@@ -139,7 +206,7 @@ void executeUpdate(UpdateContext& c, const PreparedUpdate& prepared, UpdateOutco
         item.number = static_cast<int>(i) + 1;
         item.count = static_cast<int>(prepared.images.size());
         item.bytes = image == nullptr ? 0 : image->totalBytes();
-        if (image == nullptr || !downloadImage(c, *image, item)) {
+        if (image == nullptr || !downloadImage(c, *image, item, window.window(), &job)) {
             ok = false;
             failedAt = i;
             if (c.ui.stopRequested()) {
@@ -150,9 +217,12 @@ void executeUpdate(UpdateContext& c, const PreparedUpdate& prepared, UpdateOutco
         outcome.imagesWritten.push_back(i < prepared.paths.size() ? prepared.paths[i]
                                                                   : std::string());
     }
+    // The last image's line is over; what follows is no image.
+    window.window().setItem({});
     if (stoppedAt < prepared.images.size()) {
         // Stopped by the person: the card takes its protocols back and is let go, and the
         // person learns which image is incomplete before the card is removed.
+        window.close();
         c.ui.cardWriting(false);
         c.session.setProtocolBlock(false);
         c.host.releaseAdapter();
@@ -171,19 +241,35 @@ void executeUpdate(UpdateContext& c, const PreparedUpdate& prepared, UpdateOutco
     // The PDA goes last, after every image: when ".pda" files changed it, and with every CIS
     // image, so that the card's identity is written as one whole.
     if (ok && writesPda) {
+        job.enter(prepared.images.size());
+        if (prepared.images.empty()) {
+            window.window().showText();
+            c.ui.setCursor(ui::Cursor::Wait);
+        }
+        window.window().jobChanged();
         const pda::PdaImage& written = prepared.pda != nullptr ? *prepared.pda : c.pda;
         ok = pda::writePdaAfterUpdate(c.session, written, c.options, c.ui);
         if (ok) {
             // The card now holds the merged PDA: from here on it is the card's own.
             c.pda = written;
+            job.advance(1.0);
+            window.window().jobChanged();
         }
     }
     c.ui.cardWriting(false);
 
     if (ok) {
+        // The one request that has the card start again, with its new firmware and PDA.
+        job.enter(prepared.images.size() + (writesPda ? 1 : 0));
+        window.window().jobChanged();
         probe(c.session);
         c.session.setProtocolBlock(false);
         const bool reset = c.session.finish();
+        if (reset) {
+            job.complete();
+            window.window().jobChanged();
+        }
+        window.close();
         c.host.releaseAdapter();
         if (reset) {
             outcome.ending = UpdateEnding::Succeeded;
@@ -201,6 +287,7 @@ void executeUpdate(UpdateContext& c, const PreparedUpdate& prepared, UpdateOutco
     } else {
         // Images programmed before the failure stay programmed; the card is left blocked and
         // un-reset, as a failed programming run leaves it.
+        window.close();
         c.host.releaseAdapter();
         outcome.ending = UpdateEnding::WriteFailed;
         outcome.reason = kWriteFailed;

@@ -1,5 +1,6 @@
 #include "winui/file_association.h"
 
+#include "winui/wide_text.h"
 #include "winui/windows_api.h"
 
 #include <shlobj.h>
@@ -9,20 +10,6 @@
 namespace quillon::winui {
 
 namespace {
-
-std::wstring widen(const std::string& text) {
-    if (text.empty() || text.size() > 0x7FFF'FFFF) {
-        return {};
-    }
-    const int length = static_cast<int>(text.size());
-    const int units = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
-    if (units <= 0) {
-        return {};
-    }
-    std::wstring wide(static_cast<std::size_t>(units), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(), units);
-    return wide;
-}
 
 // This program's own file, as Windows started it.
 std::wstring modulePath() {
@@ -119,11 +106,11 @@ FileTypeRegistration registrationFor(const std::string& extension) {
 
 bool registerFileType(const FileTypeRegistration& registration, const std::string& programPath,
                       RegistryScope scope) {
-    const std::wstring extension = widen(registration.extension);
+    const std::wstring extension = wideFromUtf8(registration.extension);
     if (extension.empty()) {
         return false;
     }
-    std::wstring program = widen(programPath);
+    std::wstring program = wideFromUtf8(programPath);
     if (!isAbsolute(program)) {
         // Started as "quillon" from a prompt: the shell would not find it from the file's folder.
         program = modulePath();
@@ -155,7 +142,7 @@ bool registerFileType(const FileTypeRegistration& registration, const std::strin
 }
 
 bool unregisterFileType(const FileTypeRegistration& registration, RegistryScope scope) {
-    const std::wstring extension = widen(registration.extension);
+    const std::wstring extension = wideFromUtf8(registration.extension);
     if (extension.empty()) {
         return false;
     }

@@ -88,6 +88,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         }
     });
     window.setExitAfterFirstPaint(winui::environmentUtf8(L"QUILLON_EXIT_AFTER_PAINT") == "1");
+    window.setDeveloperMenu(winui::environmentUtf8(L"QUILLON_DEVELOPER") == "1");
     window.attach(logic, files);
     window.runModal();
     return 0;

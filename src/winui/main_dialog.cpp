@@ -25,16 +25,17 @@ const wchar_t* const kWaitCursor = MAKEINTRESOURCEW(32514);
 struct HiddenCommand {
     int command;
     WORD key;
+    const wchar_t* text;  // in the developer menu
 };
 constexpr std::array<HiddenCommand, 8> kHiddenCommands{{
-    {kCmdDisplayPda, 'D'},
-    {kCmdModifyPda, 'M'},
-    {kCmdSavePda, 'S'},
-    {kCmdClearPdaMenu, 'L'},
-    {kCmdShowCis, 'C'},
-    {kCmdMacType, 'T'},
-    {kCmdDriverVersion, 'V'},
-    {kCmdRidStressTest, 'R'},
+    {kCmdDisplayPda, 'D', L"&Display PDA...\tCtrl+Shift+D"},
+    {kCmdModifyPda, 'M', L"View / &Modify PDA Settings...\tCtrl+Shift+M"},
+    {kCmdSavePda, 'S', L"&Save PDA...\tCtrl+Shift+S"},
+    {kCmdClearPdaMenu, 'L', L"C&lear PDA...\tCtrl+Shift+L"},
+    {kCmdShowCis, 'C', L"Show &CIS...\tCtrl+Shift+C"},
+    {kCmdMacType, 'T', L"MAC &Type\tCtrl+Shift+T"},
+    {kCmdDriverVersion, 'V', L"Driver &Version\tCtrl+Shift+V"},
+    {kCmdRidStressTest, 'R', L"&RID Read Test\tCtrl+Shift+R"},
 }};
 
 // Posted after the first paint, to finish painting the controls and note the window shown.
@@ -192,6 +193,9 @@ void MainDialog::onInitDialog() {
     }
 
     addTooltips();
+    if (developerMenu_) {
+        addDeveloperMenu();
+    }
 
     // The file list: two columns and the six type icons (black is transparent).
     HWND list = GetDlgItem(window_, IDC_FILE_LIST);
@@ -569,6 +573,19 @@ void MainDialog::buildSystemMenu(const std::vector<MenuEntry>& entries) {
             AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(entry.command), text.c_str());
         }
     }
+}
+
+void MainDialog::addDeveloperMenu() {
+    HMENU bar = GetMenu(window_);
+    HMENU developer = CreatePopupMenu();
+    if (bar == nullptr || developer == nullptr) {
+        return;
+    }
+    for (const HiddenCommand& hidden : kHiddenCommands) {
+        AppendMenuW(developer, MF_STRING, static_cast<UINT_PTR>(hidden.command), hidden.text);
+    }
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(developer), L"&Developer");
+    DrawMenuBar(window_);
 }
 
 void MainDialog::addTooltips() {

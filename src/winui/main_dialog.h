@@ -43,6 +43,9 @@ class MainDialog {
     void runModal();
     // Closes the window once it has painted itself for the first time (for timing the start).
     void setExitAfterFirstPaint(bool exit) { exitAfterFirstPaint_ = exit; }
+    // Shows the commands without a button or menu entry in a menu of their own, for the
+    // technicians who need them.
+    void setDeveloperMenu(bool shown) { developerMenu_ = shown; }
     // Creates the window modeless and shows it (for tests, which drive it by messages);
     // destroyed when the person closes it. Null when it cannot be created.
     HWND create();
@@ -74,12 +77,14 @@ class MainDialog {
     void showFiles(const std::vector<ui::FileListRow>& rows);
     void applyEnabled(HMENU menu) const;
     void addTooltips();
+    void addDeveloperMenu();
     void setText(int id, const std::string& text);
     void showControl(int id, bool shown);
 
     HINSTANCE instance_;
     HWND window_ = nullptr;
     bool exitAfterFirstPaint_ = false;
+    bool developerMenu_ = false;
     bool painted_ = false;
     app::MainWindow* logic_ = nullptr;
     std::vector<std::string> commandLineFiles_;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "ui/job_progress.h"
 #include "ui/progress_text.h"
 #include "winui/dialog_ids.h"
 #include "winui/wide_text.h"
@@ -98,6 +99,11 @@ class Win32ProgressWindow : public ui::ProgressWindow {
 
     ui::ProgressBar& bar() override { return bar_; }
 
+    void jobChanged() override {
+        showProgress();
+        paintNow();
+    }
+
   protected:
     void paintText(const std::string& text) override {
         SetWindowTextW(text_, wideFromUtf8(text).c_str());
@@ -130,13 +136,18 @@ class Win32ProgressWindow : public ui::ProgressWindow {
     void showProgress() {
         const double share =
             high_ > low_ ? double(position_ - low_) / (double(high_) - double(low_)) : 0.0;
-        const int value = static_cast<int>(ui::jobShare(item(), share) * kBarSteps);
+        // A window that stands for a whole job (an update) draws the job's one bar and words.
+        const ui::JobProgress* whole = job();
+        const int value = whole != nullptr
+                              ? whole->permille() * kBarSteps / 1000
+                              : static_cast<int>(ui::jobShare(item(), share) * kBarSteps);
         if (value != shownValue_) {
             SendMessageW(barControl_, PBM_SETPOS, value, 0);
             shownValue_ = value;
         }
         const double seconds = (GetTickCount() - startedTicks_) / 1000.0;
-        const std::string detail = ui::progressDetail(item(), share, seconds);
+        const std::string detail =
+            whole != nullptr ? whole->detail() : ui::progressDetail(item(), share, seconds);
         if (detail != shownDetail_) {
             SetWindowTextW(detail_, wideFromUtf8(detail).c_str());
             shownDetail_ = detail;

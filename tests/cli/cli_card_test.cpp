@@ -139,7 +139,7 @@ TEST(CliExport, WritesTheFormTheExtensionNames) {
     const std::string hex = bench.file("card.HEX");
     const auto run = bench.run({"export", "--yes", hex});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, kExportWarning + "(ok)\nquillon: File Saved Successfully.\n");
+    EXPECT_EQ(run.out, kExportWarning + "(ok)\nquillon: File Saved Successfully.\n" + hex + "\n");
     const std::string hexText = readWholeFile(hex);
     EXPECT_EQ(hexText.rfind("S315007E0000", 0), 0u);
     EXPECT_TRUE(hexText.ends_with("S70500000000FA\r\n"));

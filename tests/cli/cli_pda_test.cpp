@@ -57,7 +57,7 @@ TEST(CliPda, SetWritesTheMacAddressAndSerialNumber) {
         const auto run = bench.run(args);
         EXPECT_EQ(run.exitCode, 0);
         EXPECT_EQ(run.out, "View / Modify PDA Settings: Write " + c.dialog +
-                               " to the card's PDA?\n(ok)\nPDA Update: PDA Update Successful! "
+                               " to the card's PDA?\n(yes)\nPDA Update: PDA Update Successful! "
                                "You MUST reload station "
                                "code for changes to take effect.\n");
         const std::string pda = bench.run({"pda", "show"}).out;
@@ -77,7 +77,7 @@ TEST(CliPda, SetAsksFirstAndRefusesTheAllZeroAddress) {
         args.insert(args.end(), answer.begin(), answer.end());
         const auto run = bench.run(args);
         EXPECT_EQ(run.exitCode, 1);
-        EXPECT_EQ(run.out, question + "(cancel)\n");
+        EXPECT_EQ(run.out, question + "(no)\n");
     }
     const auto zero = bench.run({"pda", "set", "--yes", "--mac", "00-00-00-00-00-00"});
     EXPECT_EQ(zero.exitCode, 2);

@@ -87,8 +87,19 @@ TEST_F(FirmwareExport, SavesTheFlashWindowAsSRecords) {
     EXPECT_EQ(ui.boxes[0].caption, "Warning Notice");
     EXPECT_EQ(ui.boxes[0].buttons, ui::Buttons::OkCancel);
     EXPECT_EQ(ui.boxes[0].icon, ui::Icon::Question);
-    EXPECT_EQ(ui.boxes[1].text, "File Saved Successfully.");
+    EXPECT_EQ(ui.boxes[1].text, "File Saved Successfully.\n" + path);
     EXPECT_FALSE(ui.boxes[1].caption.has_value());
+    // The card is read under the progress window, after the file dialog closed.
+    ASSERT_EQ(ui.progressWindows.size(), 1u);
+    EXPECT_EQ(ui.progressWindows[0]->texts(),
+              std::vector<std::string>{"Reading the card's flash..."});
+    EXPECT_EQ(ui.progressWindows[0]->bar.positions.back(), 256);
+    EXPECT_EQ(ui.progressWindows[0]->bar.high, 256);
+    const auto dialogAt = std::find(ui.calls.begin(), ui.calls.end(), "file-dialog");
+    const auto windowAt = std::find(ui.calls.begin(), ui.calls.end(), "progress:create");
+    const auto destroyedAt = std::find(ui.calls.begin(), ui.calls.end(), "progress:destroy");
+    EXPECT_LT(dialogAt, windowAt);
+    EXPECT_LT(destroyedAt, std::find(ui.calls.begin(), ui.calls.end(), "box:" + ui.boxes[1].text));
 
     ASSERT_EQ(ui.fileDialogs.size(), 1u);
     const ui::FileDialogRequest& request = ui.fileDialogs[0];
@@ -125,7 +136,7 @@ TEST_F(FirmwareExport, WritesADumpByTheChosenFilterWhateverTheName) {
     EXPECT_EQ(file, expectedDumpFile(kBase3842, window()));
     EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 8192);
     EXPECT_TRUE(file.starts_with("7e0000: ")) << file.substr(0, 50);
-    EXPECT_EQ(ui.texts().back(), "File Saved Successfully.");
+    EXPECT_EQ(ui.texts().back(), "File Saved Successfully.\n" + path);
 }
 
 TEST_F(FirmwareExport, ReadsTheWindowOfA3841Card) {
@@ -143,7 +154,7 @@ TEST_F(FirmwareExport, ReadsTheWindowOfA3841Card) {
     exportFirmwareImage(host3841, session3841, face);
 
     EXPECT_TRUE(testing::readWholeFile(path).starts_with("3e0000: "));
-    EXPECT_EQ(face.texts().back(), "File Saved Successfully.");
+    EXPECT_EQ(face.texts().back(), "File Saved Successfully.\n" + path);
 }
 
 TEST_F(FirmwareExport, StoresABlockAfterOneDisagreement) {
@@ -155,7 +166,7 @@ TEST_F(FirmwareExport, StoresABlockAfterOneDisagreement) {
 
     EXPECT_EQ(testing::readWholeFile(path), expectedHexFile(kBase3842, window()));
     EXPECT_EQ(auxReads(), 768u + 2u);  // the first two reads of block one were not enough
-    EXPECT_EQ(ui.texts().back(), "File Saved Successfully.");
+    EXPECT_EQ(ui.texts().back(), "File Saved Successfully.\n" + path);
 }
 
 struct FlakyRun {
@@ -174,7 +185,7 @@ TEST_P(FlakyExport, GivesUpABlockAtItsEleventhError) {
     exportFirmwareImage(host, session, ui);
 
     if (GetParam().saved) {
-        EXPECT_EQ(ui.texts().back(), "File Saved Successfully.");
+        EXPECT_EQ(ui.texts().back(), "File Saved Successfully.\n" + path);
         EXPECT_EQ(testing::readWholeFile(path), expectedHexFile(kBase3842, window()));
     } else {
         ASSERT_EQ(ui.boxes.size(), 2u);
@@ -207,7 +218,7 @@ TEST_F(FirmwareExport, AFailedSecondOrThirdReadIsAnError) {
 
     EXPECT_EQ(ui.texts(), (std::vector<std::string>{kWarning, "Could not read from Aux Port",
                                                     "Could not read from Aux Port",
-                                                    "File Saved Successfully."}));
+                                                    "File Saved Successfully.\n" + path}));
     // The third read failed (block read again from the start), then the second.
     EXPECT_EQ(auxReads(), 768u + 3u + 2u);
     EXPECT_EQ(testing::readWholeFile(path), expectedHexFile(kBase3842, window()));

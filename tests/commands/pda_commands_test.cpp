@@ -80,6 +80,18 @@ class PdaCommands : public CommandBenchTest {
 
     std::size_t auxWrites() const { return requestsOf(card::OID_PRIV_AUX_WRITE).size(); }
 
+    // The question modifyPda asks before it writes, taken off the boxes shown.
+    void takeWriteQuestion(const std::string& mac, const std::string& serial) {
+        ASSERT_FALSE(ui.boxes.empty());
+        const ui::MessageBox& box = ui.boxes.front();
+        EXPECT_EQ(box.text, "Write MAC Address " + mac + " and Serial Number " + serial +
+                                " to the card's PDA?");
+        EXPECT_EQ(box.caption, "View / Modify PDA Settings");
+        EXPECT_EQ(box.buttons, ui::Buttons::YesNo);
+        EXPECT_TRUE(box.defaultStops());
+        ui.boxes.erase(ui.boxes.begin());
+    }
+
     void expectOneBox(const std::string& text, const std::optional<std::string>& caption,
                       ui::Icon icon = ui::Icon::None) {
         ASSERT_EQ(ui.boxes.size(), 1u) << ::testing::PrintToString(ui.texts());
@@ -97,6 +109,7 @@ TEST_F(PdaCommands, ModifyWritesTheNewMacAndSerialAndResetsTheCard) {
     modifyPda(host, session, pda, options, ui);
 
     EXPECT_EQ(opened, (std::vector<std::string>{"00-02-B3-12-34-56", "SIM0001"}));
+    takeWriteQuestion("00-11-22-33-44-55", "AB12");
     expectOneBox("PDA Update Successful! You MUST reload station code for changes to take effect.",
                  "PDA Update");
     bool valid = false;
@@ -125,8 +138,22 @@ TEST_F(PdaCommands, ModifyWithoutChangesRewritesTheSerialAndKeepsTheMac) {
     EXPECT_EQ(wordsOf(written.findRecord(kPdrMacAddress)), macBefore);
     EXPECT_EQ(wordsOf(written.findRecord(kPdrSerialNumber)),
               (std::vector<std::uint16_t>{7, 0x0003, 0x4953, 0x304D, 0x3030, 0x0031, 0, 0}));
-    EXPECT_EQ(ui.texts().at(0),
+    EXPECT_EQ(ui.texts().at(1),
               "PDA Update Successful! You MUST reload station code for changes to take effect.");
+}
+
+TEST_F(PdaCommands, ModifyWritesNothingWhenThePersonSaysNo) {
+    const auto before = card().pdaWords(true);
+    ui.pdaSettingsScript = play({{"00-11-22-33-44-55", std::nullopt, std::nullopt, true}});
+    ui.answers = {ui::Answer::No};
+
+    EXPECT_EQ(modifyPda(host, session, pda, options, ui).ending, ui::Ending::Cancelled);
+
+    takeWriteQuestion("00-11-22-33-44-55", "SIM0001");
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_TRUE(bench.requests().empty());
+    EXPECT_EQ(card().pdaWords(true), before);
+    EXPECT_EQ(host.pdaMacText(), "00-02-B3-12-34-56");
 }
 
 TEST_F(PdaCommands, ModifyWritesNothingAfterABadMacAndCancel) {
@@ -151,6 +178,7 @@ TEST_F(PdaCommands, ModifyAfterAFailedDriverCheckKeepsThePdaAsReadAndReleasesThe
 
     modifyPda(host, session, pda, options, ui);
 
+    takeWriteQuestion("00-11-22-33-44-55", "SIM0001");
     expectOneBox(
         "This program requires a newer driver version to update cards. Updating is disabled.",
         std::nullopt);
@@ -167,6 +195,7 @@ TEST_F(PdaCommands, ModifyTellsOfAFailedWrite) {
 
     modifyPda(host, session, pda, options, ui);
 
+    takeWriteQuestion("00-11-22-33-44-55", "SIM0001");
     expectOneBox("PDA Update Failed. Unable to write to card.", "PDA Update");
     EXPECT_TRUE(requestsOf(card::OID_PRIV_FINISH).empty());
     EXPECT_EQ(host.pdaMacText(), "00-02-B3-12-34-56");  // the card's own stays in memory
@@ -262,6 +291,7 @@ TEST_F(PdaCommands, CommandsWithoutASelectedAdapterStopAtOnce) {
     host.adapterSelected = false;
     ui.pdaSettingsScript = play({{}});
     modifyPda(host, session, pda, options, ui);
+    takeWriteQuestion("00-02-B3-12-34-56", "SIM0001");
     displayPda(host, session, pda, ui);
     savePda(host, pda, ui);
     for (const auto& box : ui.boxes) {
@@ -370,7 +400,7 @@ TEST_F(PdaCommands, SaveTellsOfAFileThatCannotBeWritten) {
                  ui::Icon::Error);
 }
 
-TEST_F(PdaCommands, WriteAfterUpdateWritesAndResetsUnderTheWaitCursor) {
+TEST_F(PdaCommands, WriteAfterUpdateWritesUnderTheWaitCursorAndLeavesTheResetToTheUpdate) {
     ASSERT_TRUE(session.openAdapter(0));
     const std::vector<std::uint16_t> mac{4, 0x0101, 0x1100, 0x3322, 0x5544};
     pda.insertRecord(mac);
@@ -380,12 +410,12 @@ TEST_F(PdaCommands, WriteAfterUpdateWritesAndResetsUnderTheWaitCursor) {
     EXPECT_EQ(ui.calls, (std::vector<std::string>{"cursor:wait", "main:disable", "main:enable",
                                                   "cursor:arrow"}));
     EXPECT_EQ(wordsOf(cardPda().findRecord(kPdrMacAddress)), mac);
-    EXPECT_EQ(requestsOf(card::OID_PRIV_FINISH).size(), 1u);
+    EXPECT_TRUE(requestsOf(card::OID_PRIV_FINISH).empty());
     EXPECT_TRUE(session.isOpen());  // the update closes it
     session.closeAdapter();
 }
 
-TEST_F(PdaCommands, WriteAfterUpdateTellsOfAFailureAndStillResetsTheCard) {
+TEST_F(PdaCommands, WriteAfterUpdateTellsOfAFailure) {
     ASSERT_TRUE(session.openAdapter(0));
     card().faults().writes.push_back({session.pdaAddress(), sim::kStatusFailure});
     const std::vector<std::uint16_t> mac{4, 0x0101, 0x1100, 0x3322, 0x5544};
@@ -397,7 +427,7 @@ TEST_F(PdaCommands, WriteAfterUpdateTellsOfAFailureAndStillResetsTheCard) {
               (std::vector<std::string>{"cursor:wait", "main:disable", "box:PDA Update FAILED",
                                         "main:enable", "cursor:arrow"}));
     EXPECT_EQ(ui.boxes.at(0).caption, "PDA Update Complete");
-    EXPECT_EQ(requestsOf(card::OID_PRIV_FINISH).size(), 1u);
+    EXPECT_TRUE(requestsOf(card::OID_PRIV_FINISH).empty());
     session.closeAdapter();
 }
 

@@ -1,4 +1,6 @@
 // The window as a person sees and uses it, on Qt's offscreen platform.
+#include <algorithm>
+
 #include <QAction>
 #include <QClipboard>
 #include <QDir>
@@ -22,6 +24,7 @@
 #include "gui/gui_application.h"
 #include "gui/report_dialog.h"
 #include "gui_harness.h"
+#include "ui/message.h"
 
 using namespace quillon;
 using namespace quillon::testing;
@@ -38,6 +41,8 @@ class PaintWatch : public QObject {
     QStringList texts;
     bool mainWindowShownMeanwhile = false;
     int barPaints = 0;
+    QList<int> barValues;
+    QStringList details;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -49,7 +54,16 @@ class PaintWatch : public QObject {
                 }
                 mainWindowShownMeanwhile |= mainWindow_->isVisible();
             }
-            barPaints += watched->objectName() == QLatin1String("progressBar") ? 1 : 0;
+            if (auto* bar = qobject_cast<QProgressBar*>(watched);
+                bar != nullptr && bar->objectName() == QLatin1String("progressBar")) {
+                ++barPaints;
+                barValues << bar->value();
+            }
+            if (auto* label = qobject_cast<QLabel*>(watched);
+                label != nullptr && label->objectName() == QLatin1String("progressDetail") &&
+                (details.isEmpty() || details.back() != label->text())) {
+                details << label->text();
+            }
         }
         return false;
     }
@@ -150,6 +164,15 @@ class MainWindowTest : public QObject {
         QVERIFY(watch.texts.contains(QStringLiteral("Flash update in progress...")));
         QVERIFY(!watch.mainWindowShownMeanwhile);
         QVERIFY(watch.barPaints > 2);
+        // One bar for the whole update: it never starts again at 0 for the second image.
+        QVERIFY(std::is_sorted(watch.barValues.begin(), watch.barValues.end()));
+        QCOMPARE(watch.barValues.back(), 1000);
+        const QString details = watch.details.join(QLatin1Char('|'));
+        QVERIFY2(details.contains(QStringLiteral("image 2 of 2: station-1.8.0.hex")),
+                 qPrintable(details));
+        QVERIFY2(details.contains(QStringLiteral("Starting the card's new firmware")),
+                 qPrintable(details));
+        QVERIFY(watch.details.back().endsWith(QStringLiteral("Do not remove the card.")));
         QVERIFY(finalText.contains(QStringLiteral("Update Successful!")));
         QVERIFY(gui.window.isVisible() && gui.window.isEnabled());
         QVERIFY(firmwareArea(gui) != before);
@@ -305,6 +328,35 @@ class MainWindowTest : public QObject {
         QVERIFY2(reason.contains(QStringLiteral("Line 11")), qPrintable(reason));
     }
 
+    void aPdaFileThatDoesNotLoadShowsTheReadersReason() {
+        QTemporaryDir dir;
+        const QString missing = dir.filePath(QStringLiteral("gone.pda"));
+        const QString unreadable = dir.filePath(QStringLiteral("words.pda"));
+        QFile out(unreadable);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write("4 101 zz\r\n");
+        out.close();
+        for (const QString& path : {missing, unreadable}) {
+            GuiBench gui;
+            gui.window.show();
+            gui.window.dropFiles({path, QString::fromStdString(sample("station-1.8.0.hex"))});
+            QString text;
+            QString reason;
+            ModalScript script({[&](QWidget* box) {
+                                    auto* message = qobject_cast<QMessageBox*>(box);
+                                    text = message->text();
+                                    reason = message->informativeText();
+                                    answer(box, QMessageBox::Ok);
+                                },
+                                [](QWidget* box) { answer(box, QMessageBox::Ok); }});
+            QTest::mouseClick(gui.control(1011), Qt::LeftButton);
+            QTRY_VERIFY(script.done());
+            QCOMPARE(text, QStringLiteral("File not loaded. Format invalid?"));
+            QVERIFY2(reason.startsWith(path + QStringLiteral(": ")), qPrintable(reason));
+            QVERIFY2(reason.size() > path.size() + 3, qPrintable(reason));
+        }
+    }
+
     void theWindowGrowsAndTheFileListWithIt() {
         GuiBench gui;
         gui.window.show();
@@ -321,6 +373,28 @@ class MainWindowTest : public QObject {
         list->setFocus();
         QTest::keyClick(list, Qt::Key_Delete);
         QCOMPARE(list->topLevelItemCount(), 0);
+        // The list's own menu shows the keys of its entries.
+        const auto* listMenu = gui.window.findChild<QMenu*>(QStringLiteral("131"));
+        QVERIFY(listMenu != nullptr);
+        for (const QAction* entry : listMenu->actions()) {
+            QVERIFY(entry->isSeparator() ||
+                    (!entry->shortcut().isEmpty() && entry->isShortcutVisibleInContextMenu()));
+        }
+    }
+
+    void messageBoxesKeepTheirCaptionWhole() {
+        GuiBench gui;
+        gui.window.show();
+        int width = 0;
+        ModalScript script({[&](QWidget* box) {
+            width = box->width();
+            answer(box, QMessageBox::Ok);
+        }});
+        gui.ui.messageBox(
+            ui::windowBox("Update Successful!   ", "Update Complete", ui::Icon::Information));
+        QVERIFY(script.done());
+        QVERIFY2(width >= gui::captionWidth(QStringLiteral("Update Complete")),
+                 qPrintable(QString::number(width)));
     }
 
     void theClipboardGetsTextAndColours() {

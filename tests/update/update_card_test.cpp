@@ -1,6 +1,7 @@
 // Whole updates on a simulated bench: from "Continue" through the report to the card's flash
 // and PDA, with the boxes, the status line and the requests sent.
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include "firmware_builder.h"
 #include "update_rig.h"
@@ -141,7 +142,8 @@ TEST(UpdateCard, PdaFilesOnlyAreMergedAndWrittenAfterTheQuestion) {
     ASSERT_EQ(writes.size(), 1u);
     EXPECT_EQ(writes[0].address, rig.session.pdaAddress());
     EXPECT_EQ(rig.countOf(OID_PRIV_UNBLOCK_PROTOCOLS), 1u);
-    EXPECT_EQ(rig.countOf(OID_PRIV_FINISH), 2u);  // after the PDA write, and at the end
+    // One request has the card start again, with its new PDA: at the end, not after the write.
+    EXPECT_EQ(rig.countOf(OID_PRIV_FINISH), 1u);
 
     const pda::PdaImage written = rig.cardPda();
     EXPECT_EQ(written.loadedChecksum(), written.storedChecksum());
@@ -194,8 +196,42 @@ TEST(UpdateCard, PrimaryIsLoadedAndProgrammedBeforeStationInWhateverOrderTheyWer
         expectFlashHolds(rig.bench, expectedStation);
         EXPECT_EQ(rig.bench.card(0).readFlash(kPrimaryBase + 0x20, 12), bytesOf("QN-3842-01", 12));
         EXPECT_EQ(rig.ui.texts(), std::vector<std::string>{"Update Successful!   "});
-        EXPECT_EQ(rig.ui.progressWindows.size(), 2u);
+        EXPECT_EQ(rig.ui.progressWindows.size(), 1u);
     }
+}
+
+TEST(UpdateCard, OneBarRunsOnceOverTheImagesThePdaAndTheReset) {
+    UpdateRig rig;
+    rig.add("station-1.8.0.hex");
+    rig.add("primary-1.1.1.hex");
+    rig.add("mac-serial.pda");
+
+    rig.run();
+
+    ASSERT_EQ(rig.ui.texts(), std::vector<std::string>{"Update Successful!   "});
+    ASSERT_EQ(rig.ui.progressWindows.size(), 1u);
+    const auto& job = rig.ui.progressWindows[0]->job;
+    ASSERT_FALSE(job.empty());
+    std::vector<std::string> phases;
+    for (std::size_t i = 0; i < job.size(); ++i) {
+        if (i > 0) {
+            EXPECT_GE(job[i].first, job[i - 1].first) << job[i].second;
+        }
+        if (phases.empty() || phases.back() != job[i].second) {
+            phases.push_back(job[i].second);
+        }
+    }
+    EXPECT_EQ(job.front().first, 0);
+    EXPECT_EQ(job.back().first, 1000);
+    EXPECT_EQ(phases,
+              (std::vector<std::string>{"Writing and verifying image 1 of 2: primary-1.1.1.hex",
+                                        "Writing and verifying image 2 of 2: station-1.8.0.hex",
+                                        "Writing and verifying the card's PDA",
+                                        "Starting the card's new firmware"}));
+    // The card is told to start again once, after the PDA.
+    const auto steps = rig.stepsAfterReport();
+    EXPECT_EQ(std::count(steps.begin(), steps.end(), "finish"), 1);
+    EXPECT_EQ(steps.back(), "finish");
 }
 
 TEST(UpdateCard, NineFilesAreTakenAndTheTenthIsRefusedAfterThePdaFilesMerged) {

@@ -313,6 +313,8 @@ TEST(UpdateWriting, AFailedPdaWriteEndsInFailureAfterTheImages) {
     EXPECT_EQ(rig.ui.boxes[0].caption, "PDA Update Complete");
     EXPECT_EQ(rig.host.statusText, "Update Successful!");
     EXPECT_EQ(rig.countOf(card::OID_PRIV_UNBLOCK_PROTOCOLS), 0u);
+    // Not reset: the card goes on with the PDA it loaded, so that the update can run again.
+    EXPECT_EQ(rig.countOf(card::OID_PRIV_FINISH), 0u);
     EXPECT_EQ(rig.bench.card(0).readFlash(kStationBase + 0x40, 6),
               (std::vector<std::uint8_t>{0x00, 0x02, 0xB3, 0xAB, 0xCD, 0xEF}));
     EXPECT_TRUE(rig.adapterClosed());

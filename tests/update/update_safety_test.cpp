@@ -254,8 +254,14 @@ TEST(UpdateSafety, ACopyOfThePdaAsReadIsSavedBeforeTheCardIsWritten) {
     blocked.run();
     ASSERT_EQ(blocked.ui.boxes.size(), 2u);
     EXPECT_EQ(blocked.ui.boxes[0].caption, "PDA backup");
+    // Nothing failed while writing: the box says what happened, that the card is as it was
+    // and what to do.
+    EXPECT_EQ(blocked.ui.boxes[1].caption, "Update Not Started");
     EXPECT_EQ(blocked.ui.boxes[1].text,
-              "Update failed while writing to card!\n\nNothing was written to the card.");
+              "Update not started: no copy of the card's PDA could be kept, and the update writes "
+              "the PDA. Nothing was written to the card; it holds what it held before.\n\n"
+              "Let the copy be saved (the folder for PDA copies must exist as a folder you may "
+              "write to, with room to spare), then run the update again.");
     EXPECT_TRUE(blocked.blockWrites().empty());
     EXPECT_EQ(blocked.bench.card(0).pdaWords(true), pdaBefore);
     EXPECT_TRUE(blocked.adapterClosed());

@@ -64,13 +64,13 @@ TEST(HandOverReceiver, TakesEachPathOnceAndBoundsWhatItReads) {
 struct TestWindow {
     HandOverReceiver receiver;
     std::vector<std::string> paths;
-    int messages = 0;
+    std::vector<ULONG_PTR> tags;  // of every message, as another program would see them
     HWND handle = nullptr;
 
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         auto* self = reinterpret_cast<TestWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
         if (message == WM_COPYDATA && self != nullptr) {
-            ++self->messages;
+            self->tags.push_back(reinterpret_cast<COPYDATASTRUCT*>(lParam)->dwData);
             if (auto path = self->receiver.receive(*reinterpret_cast<COPYDATASTRUCT*>(lParam))) {
                 self->paths.push_back(*path);
             }
@@ -99,11 +99,14 @@ std::wstring folderOfThisProgram() {
     return path.substr(0, path.find_last_of(L'\\') + 1);
 }
 
-// Runs hand_over_sender.exe in the given folder, handling the window's messages meanwhile;
-// returns its exit status.
-DWORD runSender(const std::wstring& arguments, const std::wstring& folder) {
-    std::wstring commandLine =
-        L"\"" + folderOfThisProgram() + L"hand_over_sender.exe\" " + arguments;
+// The second copies: the test's own sender and quillon.exe itself.
+const wchar_t* const kSenders[] = {L"hand_over_sender.exe", L"..\\..\\src\\winui\\quillon.exe"};
+
+// Runs the sender in the given folder, handling the window's messages meanwhile; returns its
+// exit status.
+DWORD runSender(const std::wstring& sender, const std::wstring& arguments,
+                const std::wstring& folder) {
+    std::wstring commandLine = L"\"" + folderOfThisProgram() + sender + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
@@ -128,8 +131,6 @@ DWORD runSender(const std::wstring& arguments, const std::wstring& folder) {
 }
 
 TEST(HandOver, ASecondProcessHandsOverItsPathsInOrderAndAbsolute) {
-    TestWindow window;
-    ASSERT_NE(window.handle, nullptr);
     wchar_t temp[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, temp);  // ends in a backslash
     const std::wstring folder = temp;
@@ -137,22 +138,40 @@ TEST(HandOver, ASecondProcessHandsOverItsPathsInOrderAndAbsolute) {
     const std::wstring western =
         L"C:\\Daten\\Stra\x00DF"
         L"e caf\x00E9.hex";
+    for (const wchar_t* sender : kSenders) {
+        SCOPED_TRACE(utf8(sender));
+        if (::GetFileAttributesW((folderOfThisProgram() + sender).c_str()) ==
+            INVALID_FILE_ATTRIBUTES) {
+            continue;  // quillon.exe not built
+        }
+        TestWindow window;
+        ASSERT_NE(window.handle, nullptr);
+        EXPECT_EQ(
+            runSender(sender,
+                      L"station.hex \"" + japanese + L"\" \"" + western + L"\" sub\\primary.hex",
+                      folder),
+            0u);
+        EXPECT_EQ(window.paths,
+                  (std::vector<std::string>{utf8(folder + L"station.hex"), utf8(japanese),
+                                            utf8(western), utf8(folder + L"sub\\primary.hex")}));
 
-    EXPECT_EQ(runSender(L"station.hex \"" + japanese + L"\" \"" + western + L"\" sub\\primary.hex",
-                        folder),
-              0u);
-    EXPECT_EQ(window.paths,
-              (std::vector<std::string>{utf8(folder + L"station.hex"), utf8(japanese),
-                                        utf8(western), utf8(folder + L"sub\\primary.hex")}));
+        // Every path in the ANSI code page tagged with the entry count (the program and four
+        // paths); the one no Western code page spells goes first as UTF-8 as well.
+        std::vector<ULONG_PTR> tags{5, 5, 5, 5};
+        if (fromAnsi(ansi(japanese)) != japanese) {
+            tags.insert(tags.begin() + 1, kUtf8HandOverTag);
+        }
+        EXPECT_EQ(window.tags, tags);
 
-    window.paths.clear();
-    window.messages = 0;
-    EXPECT_EQ(runSender(L"", folder), 0u);  // brings the window forward, sends nothing
-    EXPECT_EQ(window.messages, 0);
+        window.paths.clear();
+        window.tags.clear();
+        EXPECT_EQ(runSender(sender, L"", folder), 0u);  // brings the window forward, sends nothing
+        EXPECT_TRUE(window.tags.empty());
+    }
 }
 
 TEST(HandOver, WithoutAWindowTheSecondProcessSaysSo) {
-    EXPECT_EQ(runSender(L"x.hex", L"C:\\"), 3u);
+    EXPECT_EQ(runSender(kSenders[0], L"x.hex", L"C:\\"), 3u);
 }
 
 }  // namespace

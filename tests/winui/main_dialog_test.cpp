@@ -288,6 +288,18 @@ TEST(NativeWindow, SystemMenuRegistersTheFileTypesForThePerson) {
               (std::vector<std::pair<std::string, bool>>{{".hex", true}, {".pda", true}}));
 }
 
+TEST(NativeWindow, TheDeveloperMenuOffersTheCommandsWithoutAButton) {
+    WindowRig w;
+    w.dialog.setDeveloperMenu(true);
+    w.open();
+    wchar_t entry[64] = {};
+    GetMenuStringW(GetMenu(w.window), ui::kCmdDisplayPda, entry, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(entry, L"&Display PDA...\tCtrl+Shift+D");
+    EXPECT_FALSE(w.menuGreyed(ui::kCmdDisplayPda));
+    w.click(1014);  // Close Adapter: the card's commands grey out
+    EXPECT_TRUE(w.menuGreyed(ui::kCmdDisplayPda));
+}
+
 TEST(NativeWindow, EscapeAndEnterOnTheListEndTheRun) {
     for (const WPARAM key : {VK_ESCAPE, VK_RETURN}) {
         WindowRig w;

@@ -96,10 +96,10 @@ int startTime(int runs, int argc, wchar_t** argv) {
             std::fprintf(stderr, "cannot start the program\n");
             return 1;
         }
-        HWND window = waitFor(L"Quillonex", process.dwProcessId, 60000);
+        HWND window = waitFor(L"Quillonex", process.dwProcessId, 180000);
         ::QueryPerformanceCounter(&end);
         if (window == nullptr) {
-            std::fprintf(stderr, "no Quillonex window within a minute\n");
+            std::fprintf(stderr, "no Quillonex window within three minutes\n");
             ::TerminateProcess(process.hProcess, 1);
             return 1;
         }
