@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "winui/wide_text.h"
+
 namespace quillon::winui {
 
 namespace {
@@ -11,33 +13,13 @@ namespace {
 constexpr std::size_t kPathUnits = 32767;
 constexpr std::size_t kPathBytes = 3 * kPathUnits;
 
+// Hand-over text, bounded to the longest path before it is converted.
 std::wstring fromCodePage(UINT codePage, const std::string& text) {
-    if (text.empty() || text.size() > kPathBytes) {
-        return {};
-    }
-    const int length = static_cast<int>(text.size());
-    const int units = ::MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
-    if (units <= 0) {
-        return {};
-    }
-    std::wstring wide(static_cast<std::size_t>(units), L'\0');
-    ::MultiByteToWideChar(codePage, 0, text.data(), length, wide.data(), units);
-    return wide;
+    return text.size() > kPathBytes ? std::wstring() : wideFromCodePage(text, codePage);
 }
 
 std::string toCodePage(UINT codePage, const std::wstring& wide) {
-    if (wide.empty() || wide.size() > kPathUnits) {
-        return {};
-    }
-    const int length = static_cast<int>(wide.size());
-    const int bytes =
-        ::WideCharToMultiByte(codePage, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) {
-        return {};
-    }
-    std::string text(static_cast<std::size_t>(bytes), '\0');
-    ::WideCharToMultiByte(codePage, 0, wide.data(), length, text.data(), bytes, nullptr, nullptr);
-    return text;
+    return wide.size() > kPathUnits ? std::string() : codePageFromWide(wide, codePage);
 }
 
 // The path named relative to this copy's working folder, as the running copy must see it.

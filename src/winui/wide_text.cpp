@@ -7,33 +7,41 @@
 
 namespace quillon::winui {
 
-std::wstring wideFromUtf8(std::string_view text) {
+std::wstring wideFromCodePage(std::string_view text, unsigned codePage) {
     if (text.empty() || text.size() > INT_MAX) {
         return {};
     }
     const int size = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+    const int length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
     if (length <= 0) {
         return {};
     }
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
+    MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), length);
     return wide;
 }
 
-std::string utf8FromWide(std::wstring_view text) {
+std::string codePageFromWide(std::wstring_view text, unsigned codePage) {
     if (text.empty() || text.size() > INT_MAX) {
         return {};
     }
     const int size = static_cast<int>(text.size());
     const int length =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+        WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
     if (length <= 0) {
         return {};
     }
     std::string narrow(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
+    WideCharToMultiByte(codePage, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
     return narrow;
+}
+
+std::wstring wideFromUtf8(std::string_view text) {
+    return wideFromCodePage(text, CP_UTF8);
+}
+
+std::string utf8FromWide(std::wstring_view text) {
+    return codePageFromWide(text, CP_UTF8);
 }
 
 std::string environmentUtf8(const wchar_t* name) {

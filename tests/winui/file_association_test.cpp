@@ -1,4 +1,5 @@
 #include "winui/file_association.h"
+#include "winui/wide_text.h"
 
 #include <gtest/gtest.h>
 
@@ -23,12 +24,7 @@ const Scope kScopes[] = {{RegistryScope::User, HKEY_CURRENT_USER, L"Software\\Cl
                          {RegistryScope::Machine, HKEY_CLASSES_ROOT, L""}};
 
 std::string utf8(const std::wstring& wide) {
-    const int length = static_cast<int>(wide.size());
-    const int bytes =
-        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, text.data(), bytes, nullptr, nullptr);
-    return text;
+    return utf8FromWide(wide);
 }
 
 // The key's default value, or "(no key)".

@@ -1,4 +1,5 @@
 #include "winui/single_instance.h"
+#include "winui/wide_text.h"
 
 #include <gtest/gtest.h>
 
@@ -9,29 +10,15 @@ namespace quillon::winui {
 namespace {
 
 std::string utf8(const std::wstring& wide) {
-    const int length = static_cast<int>(wide.size());
-    const int bytes =
-        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, text.data(), bytes, nullptr, nullptr);
-    return text;
+    return utf8FromWide(wide);
 }
 
 std::string ansi(const std::wstring& wide) {
-    const int length = static_cast<int>(wide.size());
-    const int bytes =
-        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, wide.data(), length, text.data(), bytes, nullptr, nullptr);
-    return text;
+    return codePageFromWide(wide, CP_ACP);
 }
 
 std::wstring fromAnsi(const std::string& text) {
-    const int length = static_cast<int>(text.size());
-    const int units = ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(units), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), units);
-    return wide;
+    return wideFromCodePage(text, CP_ACP);
 }
 
 std::optional<std::string> receive(HandOverReceiver& receiver, ULONG_PTR tag, const void* data,
