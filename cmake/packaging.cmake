@@ -33,6 +33,10 @@ install(FILES README.md docs/json.md docs/copyright
         DESTINATION ${quillon_cli_docdir} COMPONENT quillon-cli)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/packaging/changelog.gz
         DESTINATION ${quillon_cli_docdir} COMPONENT quillon-cli)
+# quillon-cli is linked statically (a static position-independent program): lintian's note on it.
+install(FILES resources/debian/quillon-cli.lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME quillon-cli
+        COMPONENT quillon-cli)
 # The bench and fault format, which the manual names.
 install(FILES src/sim/README.md DESTINATION ${quillon_cli_docdir} RENAME sim-README.md
         COMPONENT quillon-cli)

@@ -47,8 +47,8 @@ class FileLineSource {
 
     std::FILE* file_;
     std::size_t maxLine_;
-    // Left uninitialised: only what fread filled is ever read, and clearing 256 KiB cost as
-    // much as a short run's start.
+    // Left uninitialised: only what fread filled is ever read, and clearing the block would
+    // touch every page of it.
     std::size_t size_;
     std::unique_ptr<char[]> buffer_;
     std::size_t begin_ = 0;

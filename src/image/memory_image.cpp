@@ -11,7 +11,7 @@ constexpr std::uint64_t kAddressSpaceEnd = std::uint64_t{1} << 32;
 
 }  // namespace
 
-MemoryImage::MemoryImage() = default;
+MemoryImage::MemoryImage(ImageContents contents) : contents_(contents) {}
 
 MemoryImage::~MemoryImage() = default;
 
@@ -35,6 +35,9 @@ void MemoryImage::clear() {
 bool MemoryImage::openChunk(std::uint16_t index) {
     if (index >= kChunkSlots) {
         return false;
+    }
+    if (!keepsBytes()) {
+        return true;
     }
     // A failed allocation refuses the append instead of throwing out of the reader.
     chunks_[index].reset(new (std::nothrow) Chunk);
@@ -84,7 +87,9 @@ bool MemoryImage::append(std::span<const std::uint8_t> bytes, std::uint32_t addr
         }
         const std::size_t piece =
             std::min<std::size_t>(bytes.size() - done, kChunkSize - chunkFill_);
-        std::memcpy(chunks_[currentChunk_]->data() + chunkFill_, bytes.data() + done, piece);
+        if (keepsBytes()) {
+            std::memcpy(chunks_[currentChunk_]->data() + chunkFill_, bytes.data() + done, piece);
+        }
         chunkFill_ += static_cast<std::uint32_t>(piece);
         range.length += static_cast<std::uint32_t>(piece);
         done += piece;
@@ -159,7 +164,9 @@ bool MemoryImage::overwrite(std::span<const std::uint8_t> bytes, std::uint32_t a
                 offset = 0;
             }
             const std::size_t piece = std::min<std::size_t>(left, kChunkSize - offset);
-            std::memcpy(chunks_[chunk]->data() + offset, bytes.data() + from, piece);
+            if (keepsBytes()) {
+                std::memcpy(chunks_[chunk]->data() + offset, bytes.data() + from, piece);
+            }
             offset += static_cast<std::uint32_t>(piece);
             from += piece;
             left -= piece;
@@ -191,7 +198,7 @@ bool MemoryImage::nextBlock(std::span<std::uint8_t> destination, std::uint32_t* 
     if (rangeCount_ == 0 || readRange_ < 1 || readRange_ > rangeCount_) {
         return false;
     }
-    if (!destination.empty() && destination.size() < maxCount) {
+    if (!destination.empty() && (destination.size() < maxCount || !keepsBytes())) {
         return false;
     }
     if (readPosition_ >= ranges_[readRange_].length) {

@@ -36,9 +36,14 @@ struct Location {
     std::uint32_t offsetInChunk = 0;
 };
 
+// What an image keeps of the bytes appended to it. An image of addresses only has the same
+// ranges, counts, limits and refusals as one that keeps the bytes, but stores none (and so
+// touches no memory for them): for describing or classifying a file, never for writing it.
+enum class ImageContents { Bytes, AddressesOnly };
+
 class MemoryImage {
   public:
-    MemoryImage();
+    explicit MemoryImage(ImageContents contents = ImageContents::Bytes);
     ~MemoryImage();
     MemoryImage(const MemoryImage&) = delete;
     MemoryImage& operator=(const MemoryImage&) = delete;
@@ -75,7 +80,8 @@ class MemoryImage {
 
     // Hands out the next block at the read cursor: at most maxCount bytes, never spanning two
     // ranges, and ending where (block address + copied) is a multiple of alignment (0: none).
-    // The destination, when given, must hold maxCount bytes (else the call fails). With
+    // The destination, when given, must hold maxCount bytes (else the call fails); an image of
+    // addresses only refuses any destination. With
     // maxCount 0 it reports the address of the next byte and a count of 0 without moving.
     // False at the end of the data (outputs then 0).
     bool nextBlock(std::span<std::uint8_t> destination, std::uint32_t* blockAddress,
@@ -84,6 +90,7 @@ class MemoryImage {
     // The number of blocks nextBlock would hand out from a rewound image.
     std::uint16_t countBlocks(std::uint16_t blockSize, std::uint32_t alignment) const;
 
+    bool keepsBytes() const { return contents_ == ImageContents::Bytes; }
     std::uint16_t rangeCount() const { return rangeCount_; }
     // Range n, numbered from 1 to rangeCount(); an empty entry for any other n.
     const ImageRange& range(std::uint16_t n) const {
@@ -108,6 +115,7 @@ class MemoryImage {
         return std::uint64_t{ranges_[n].startAddress} + ranges_[n].length;
     }
 
+    ImageContents contents_;
     std::uint16_t currentChunk_ = 0;
     std::uint32_t chunkFill_ = 0;
     std::uint16_t rangeCount_ = 0;

@@ -17,18 +17,140 @@
 namespace quillon::image {
 namespace {
 
-// Written as comparisons and arithmetic rather than table lookups so that the compiler can
-// check and decode many characters at once: reading firmware files is the hot path.
-bool isHexChar(unsigned char c) {
-    const bool digit = static_cast<unsigned char>(c - '0') < 10;
-    const bool letter = static_cast<unsigned char>((c | 0x20) - 'a') < 6;
-    return digit | letter;
+// Each character's value as a hex digit, or kNotHex.
+constexpr unsigned kNotHex = 0x10;
+constexpr std::array<std::uint8_t, 256> kHexValue = [] {
+    std::array<std::uint8_t, 256> values{};
+    values.fill(kNotHex);
+    for (unsigned digit = 0; digit < 10; ++digit) {
+        values['0' + digit] = static_cast<std::uint8_t>(digit);
+    }
+    for (unsigned letter = 0; letter < 6; ++letter) {
+        values['A' + letter] = static_cast<std::uint8_t>(10 + letter);
+        values['a' + letter] = static_cast<std::uint8_t>(10 + letter);
+    }
+    return values;
+}();
+
+// The byte that each pair of characters spells (indexed by the first character plus 256 times
+// the second), or kNotHexPair when either is not a hex digit: one lookup checks and decodes a
+// pair, and a record's pairs are most of a firmware file. 128 KiB, of which a file touches
+// the few rows of the hex digits.
+constexpr unsigned kNotHexPair = 0x100;
+constexpr std::array<std::uint16_t, 65536> kPairValue = [] {
+    std::array<std::uint16_t, 65536> values{};
+    for (unsigned first = 0; first < 256; ++first) {
+        for (unsigned second = 0; second < 256; ++second) {
+            const unsigned high = kHexValue[first];
+            const unsigned low = kHexValue[second];
+            values[first | second << 8] = static_cast<std::uint16_t>(
+                ((high | low) & kNotHex) != 0 ? kNotHexPair : high << 4 | low);
+        }
+    }
+    return values;
+}();
+
+unsigned pairValue(const unsigned char* pair) {
+    return kPairValue[pair[0] | unsigned{pair[1]} << 8];
 }
 
-// The value of a character already known to be a hex digit: 'A'-'F' and 'a'-'f' have bit 6
-// set and their low four bits run from 1 to 6.
-unsigned hexNibble(unsigned char c) {
-    return (c & 0xFu) + 9u * (c >> 6);
+enum class RecordKind { Ignored, Data, Termination };
+
+// What a record's type digit (the character after the 'S') says about the record.
+struct RecordShape {
+    bool known = false;
+    RecordKind kind = RecordKind::Data;
+    std::size_t addressBytes = 0;
+};
+
+RecordShape shapeOf(char type) {
+    switch (type) {
+        case '0':
+        case '5':
+            return {true, RecordKind::Ignored, 0};
+        case '1':
+            return {true, RecordKind::Data, 2};
+        case '2':
+            return {true, RecordKind::Data, 3};
+        case '3':
+            return {true, RecordKind::Data, 4};
+        case '7':
+            return {true, RecordKind::Termination, 4};
+        case '8':
+            return {true, RecordKind::Termination, 3};
+        case '9':
+            return {true, RecordKind::Termination, 2};
+        default:
+            return {};
+    }
+}
+
+// bytes[0] is the count, then the address, the data and the checksum.
+struct DecodedRecord {
+    std::array<std::uint8_t, 256> bytes;
+    std::size_t byteCount = 0;
+    unsigned sum = 0;
+};
+
+// Decodes a record whose characters, type and length are all sound, in one pass. False when
+// any of them is not; the reader's ordered checks then say which.
+bool decodeSoundRecord(std::string_view line, const RecordShape& shape, DecodedRecord& record) {
+    const auto* chars = reinterpret_cast<const unsigned char*>(line.data());
+    if (line.size() < 4 || chars[0] != 'S' || !shape.known) {
+        return false;
+    }
+    const unsigned count = pairValue(chars + 2);
+    if (count == kNotHexPair) {
+        return false;
+    }
+    const std::size_t byteCount = count;
+    const std::size_t headed = 2 * shape.addressBytes + 6;  // type, count, address, checksum
+    if (line.size() != 2 * byteCount + 4 ||
+        (shape.kind == RecordKind::Termination && line.size() != headed) ||
+        (shape.kind == RecordKind::Data && line.size() < headed)) {
+        return false;
+    }
+    // The count byte and everything after it: exactly the rest of the line.
+    const unsigned char* pairs = chars + 2;
+    unsigned sum = 0;
+    for (std::size_t i = 0; i <= byteCount; ++i) {
+        const unsigned value = pairValue(pairs + 2 * i);
+        // Leaving at the first bad pair also keeps the compiler from turning the lookups
+        // into slower vector code.
+        if (value == kNotHexPair) {
+            return false;
+        }
+        record.bytes[i] = static_cast<std::uint8_t>(value);
+        sum += value;
+    }
+    record.byteCount = byteCount;
+    record.sum = sum;
+    return true;
+}
+
+// Why a line that did not decode is refused, checked in the order the person is told: a bad
+// character anywhere first, then the 'S', the type and the length.
+void refuseUnsoundRecord(FirmwareInfo& info, std::string_view line, const RecordShape& shape,
+                         unsigned number) {
+    const bool badCharacter =
+        std::any_of(line.begin() + std::min<std::size_t>(line.size(), 1), line.end(),
+                    [](char c) { return kHexValue[static_cast<unsigned char>(c)] == kNotHex; });
+    if (badCharacter) {
+        writeLog("Error: Line %u: Bad character found. Cannot process file.\n", number);
+        info.noteRefusal(number, "Bad character found.");
+    } else if (line.empty() || line[0] != 'S') {
+        writeLog("Error: Line %u: record does not begin with 'S'\n", number);
+        info.noteRefusal(number, "Record does not begin with 'S'.");
+    } else if (!shape.known) {
+        writeLog("ERROR: Line %u: record type invalid or unsupported.\n", number);
+        info.noteRefusal(number, "Record type invalid or unsupported.");
+    } else {
+        if (shape.kind == RecordKind::Ignored) {
+            writeLog("Info records ignored.\n");
+        }
+        writeLog("ERROR: Line %u: line length invalid.\n", number);
+        info.noteRefusal(number, "Line length invalid.");
+    }
 }
 
 std::uint32_t littleEndian32(const std::uint8_t* p) {
@@ -153,101 +275,33 @@ std::uint16_t FirmwareInfo::readSrecText(std::string_view text, MemoryImage* ima
 int FirmwareInfo::parseRecord(MemoryImage* image, PlugList* plugs, std::string_view line,
                               std::uint16_t lineNumber, ui::UserInterface& ui) {
     const unsigned number = lineNumber;
-
-    const auto* chars = reinterpret_cast<const unsigned char*>(line.data());
-    unsigned char bad = 0;
-    for (std::size_t i = 1; i < line.size(); ++i) {
-        bad |= static_cast<unsigned char>(!isHexChar(chars[i]));
-    }
-    if (bad != 0) {
-        writeLog("Error: Line %u: Bad character found. Cannot process file.\n", number);
-        noteRefusal(number, "Bad character found.");
+    const RecordShape shape = shapeOf(line.size() > 1 ? line[1] : '\0');
+    DecodedRecord record;
+    if (!decodeSoundRecord(line, shape, record)) {
+        refuseUnsoundRecord(*this, line, shape, number);
         return kRecordRefused;
     }
-    if (line.empty() || line[0] != 'S') {
-        writeLog("Error: Line %u: record does not begin with 'S'\n", number);
-        noteRefusal(number, "Record does not begin with 'S'.");
-        return kRecordRefused;
+    if (shape.kind == RecordKind::Ignored) {
+        writeLog("Info records ignored.\n");
     }
-
-    enum class Kind { Ignored, Data, Termination };
-    Kind kind = Kind::Data;
-    std::size_t addressBytes = 0;
-    switch (line.size() > 1 ? line[1] : '\0') {
-        case '0':
-        case '5':
-            kind = Kind::Ignored;
-            writeLog("Info records ignored.\n");
-            break;
-        case '1':
-            addressBytes = 2;
-            break;
-        case '2':
-            addressBytes = 3;
-            break;
-        case '3':
-            addressBytes = 4;
-            break;
-        case '7':
-            kind = Kind::Termination;
-            addressBytes = 4;
-            break;
-        case '8':
-            kind = Kind::Termination;
-            addressBytes = 3;
-            break;
-        case '9':
-            kind = Kind::Termination;
-            addressBytes = 2;
-            break;
-        default:
-            writeLog("ERROR: Line %u: record type invalid or unsupported.\n", number);
-            noteRefusal(number, "Record type invalid or unsupported.");
-            return kRecordRefused;
-    }
-
-    std::size_t byteCount = 0;
-    bool lengthOk = line.size() >= 4;
-    if (lengthOk) {
-        byteCount = hexNibble(chars[2]) << 4 | hexNibble(chars[3]);
-        lengthOk = line.size() == 2 * byteCount + 4;
-        if (kind == Kind::Termination) {
-            lengthOk = lengthOk && line.size() == 2 * addressBytes + 6;
-        } else if (kind == Kind::Data) {
-            lengthOk = lengthOk && line.size() >= 2 * addressBytes + 6;
-        }
-    }
-    if (!lengthOk) {
-        writeLog("ERROR: Line %u: line length invalid.\n", number);
-        noteRefusal(number, "Line length invalid.");
-        return kRecordRefused;
-    }
-
-    // bytes[0] is the count, then the address, the data and the checksum.
-    std::array<std::uint8_t, 256> bytes;
-    unsigned sum = 0;
-    const unsigned char* digits = chars + 2;
-    for (std::size_t i = 0; i <= byteCount; ++i) {
-        const auto value =
-            static_cast<std::uint8_t>(hexNibble(digits[2 * i]) << 4 | hexNibble(digits[2 * i + 1]));
-        bytes[i] = value;
-        sum += value;
-    }
-    if ((sum & 0xFF) != 0xFF) {
+    if ((record.sum & 0xFF) != 0xFF) {
         writeLog("ERROR: Line %u: Checksum failed.\n", number);
         noteRefusal(number, "Checksum failed.");
         return kRecordRefused;
     }
-    if (kind == Kind::Ignored) {
+    if (shape.kind == RecordKind::Ignored) {
         return kRecordIgnored;
     }
 
+    const auto& bytes = record.bytes;
+    const std::size_t addressBytes = shape.addressBytes;
+    const std::size_t byteCount = record.byteCount;
     std::uint32_t address = 0;
     for (std::size_t i = 1; i <= addressBytes; ++i) {
         address = address << 8 | bytes[i];
     }
 
-    if (kind == Kind::Termination) {
+    if (shape.kind == RecordKind::Termination) {
         if (image == nullptr) {
             return kRecordTermination;
         }

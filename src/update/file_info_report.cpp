@@ -140,7 +140,8 @@ std::string describeFile(const std::string& path, ui::UserInterface& ui) {
     if (reader == Reader::Pda) {
         return describePdaFile(path, ui);
     }
-    image::MemoryImage image;
+    // The report names the file's addresses, never its bytes.
+    image::MemoryImage image(image::ImageContents::AddressesOnly);
     image::FirmwareInfo info;
     image::PlugList plugs;
     std::ostringstream dumpError;

@@ -97,7 +97,7 @@ void UpdateFileList::addFile(const std::string& path, ui::UserInterface& ui) {
     // Only what the information records said counts: a file that fails half-way still shows
     // the components named before the failure.
     image::FirmwareInfo info;
-    image::MemoryImage image;
+    image::MemoryImage image(image::ImageContents::AddressesOnly);
     ClassifyingInterface classifying(ui);
     const bool loads = info.readFile(path, &image, nullptr, classifying) != 0;
     image.clear();

@@ -126,6 +126,45 @@ TEST(MemoryImage, OneHundredFullChunksRefuseTheNextAppend) {
     EXPECT_EQ(image.rangeCount(), 1);
 }
 
+// Describing a file keeps its addresses only: every answer but the bytes must be the same.
+TEST(MemoryImage, AnImageOfAddressesOnlyAnswersAsOneThatKeepsTheBytes) {
+    MemoryImage bytes;
+    MemoryImage addresses(ImageContents::AddressesOnly);
+    const auto both = [&](auto&& step) { return std::pair{step(bytes), step(addresses)}; };
+    using Result = std::pair<bool, bool>;
+    for (std::uint32_t k = 0; k < 260; ++k) {  // past the range table and the chunk limit
+        const auto appended =
+            both([&](MemoryImage& m) { return m.append(pattern(900), k * 1000 + (k % 3)); });
+        EXPECT_EQ(appended.first, appended.second) << k;
+    }
+    EXPECT_EQ(both([](MemoryImage& m) { return m.overwrite(pattern(4), 1001); }),
+              Result(true, true));
+    EXPECT_EQ(both([](MemoryImage& m) { return m.overwrite(pattern(4), 998); }),
+              Result(false, false));
+    EXPECT_EQ(bytes.rangeCount(), addresses.rangeCount());
+    EXPECT_EQ(bytes.totalBytes(), addresses.totalBytes());
+    EXPECT_EQ(bytes.isFull(), addresses.isFull());
+    EXPECT_EQ(bytes.countBlocks(512, 256), addresses.countBlocks(512, 256));
+
+    std::vector<std::pair<std::uint32_t, std::uint16_t>> kept;
+    std::vector<std::pair<std::uint32_t, std::uint16_t>> counted;
+    std::uint32_t address = 0;
+    std::uint16_t count = 0;
+    bytes.rewind();
+    while (bytes.nextBlock({}, &address, &count, 512, 256)) {
+        kept.emplace_back(address, count);
+    }
+    addresses.rewind();
+    while (addresses.nextBlock({}, &address, &count, 512, 256)) {
+        counted.emplace_back(address, count);
+    }
+    EXPECT_EQ(kept, counted);
+    // It has no bytes to hand out.
+    Bytes buffer(512);
+    addresses.rewind();
+    EXPECT_FALSE(addresses.nextBlock(buffer, &address, &count, 512, 0));
+}
+
 TEST(MemoryImage, OverwriteChecksEveryAddressBeforeWriting) {
     MemoryImage image;
     ASSERT_TRUE(image.append(pattern(8), 0x2000));       // range 1: 0x2000..0x2007
