@@ -1,6 +1,10 @@
 // A temporary folder for one test, removed with everything in it when the test ends.
 #pragma once
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,15 +14,34 @@
 
 namespace quillon::testing {
 
+// A new, empty folder under the system's temporary folder.
+inline std::filesystem::path makeTempFolder() {
+#ifdef _WIN32
+    // Windows has no mkdtemp: a name of the process, the clock and a counter, made only if it
+    // does not exist yet.
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (unsigned n = 0; n < 1000; ++n) {
+        const std::filesystem::path candidate =
+            base / ("quillon-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                    std::to_string(::GetTickCount()) + "-" + std::to_string(n));
+        std::error_code ec;
+        if (std::filesystem::create_directory(candidate, ec)) {
+            return candidate;
+        }
+    }
+    std::abort();
+#else
+    std::string pattern = (std::filesystem::temp_directory_path() / "quillon-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        std::abort();
+    }
+    return pattern;
+#endif
+}
+
 class TempDir {
   public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quillon-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::abort();
-        }
-        path_ = pattern;
-    }
+    TempDir() : path_(makeTempFolder()) {}
     ~TempDir() {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);

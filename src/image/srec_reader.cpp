@@ -32,24 +32,27 @@ constexpr std::array<std::uint8_t, 256> kHexValue = [] {
     return values;
 }();
 
-// The byte that each pair of characters spells (indexed by the first character plus 256 times
-// the second), or kNotHexPair when either is not a hex digit: one lookup checks and decodes a
-// pair, and a record's pairs are most of a firmware file. 128 KiB, of which a file touches
-// the few rows of the hex digits.
-constexpr unsigned kNotHexPair = 0x100;
+// The byte that each pair of characters spells, plus kHexPair (indexed by the first character
+// plus 256 times the second), or 0 when either is not a hex digit: one lookup checks and
+// decodes a pair, and a record's pairs are most of a firmware file. 128 KiB, of which a file
+// touches the few rows of the hex digits. Only the 22 x 22 pairs of digits are set, so that
+// compilers evaluate the table in few steps.
+constexpr unsigned kHexPair = 0x100;
 constexpr std::array<std::uint16_t, 65536> kPairValue = [] {
     std::array<std::uint16_t, 65536> values{};
-    for (unsigned first = 0; first < 256; ++first) {
-        for (unsigned second = 0; second < 256; ++second) {
-            const unsigned high = kHexValue[first];
-            const unsigned low = kHexValue[second];
-            values[first | second << 8] = static_cast<std::uint16_t>(
-                ((high | low) & kNotHex) != 0 ? kNotHexPair : high << 4 | low);
+    constexpr std::string_view kDigits = "0123456789ABCDEFabcdef";
+    for (const char first : kDigits) {
+        for (const char second : kDigits) {
+            const auto high = kHexValue[static_cast<unsigned char>(first)];
+            const auto low = kHexValue[static_cast<unsigned char>(second)];
+            values[static_cast<unsigned char>(first) | static_cast<unsigned char>(second) << 8] =
+                static_cast<std::uint16_t>(kHexPair | high << 4 | low);
         }
     }
     return values;
 }();
 
+// The pair's byte plus kHexPair, or 0.
 unsigned pairValue(const unsigned char* pair) {
     return kPairValue[pair[0] | unsigned{pair[1]} << 8];
 }
@@ -89,7 +92,7 @@ RecordShape shapeOf(char type) {
 struct DecodedRecord {
     std::array<std::uint8_t, 256> bytes;
     std::size_t byteCount = 0;
-    unsigned sum = 0;
+    unsigned sum = 0;  // its low byte is the bytes' sum
 };
 
 // Decodes a record whose characters, type and length are all sound, in one pass. False when
@@ -100,10 +103,10 @@ bool decodeSoundRecord(std::string_view line, const RecordShape& shape, DecodedR
         return false;
     }
     const unsigned count = pairValue(chars + 2);
-    if (count == kNotHexPair) {
+    if (count == 0) {
         return false;
     }
-    const std::size_t byteCount = count;
+    const std::size_t byteCount = count & 0xFF;
     const std::size_t headed = 2 * shape.addressBytes + 6;  // type, count, address, checksum
     if (line.size() != 2 * byteCount + 4 ||
         (shape.kind == RecordKind::Termination && line.size() != headed) ||
@@ -117,10 +120,11 @@ bool decodeSoundRecord(std::string_view line, const RecordShape& shape, DecodedR
         const unsigned value = pairValue(pairs + 2 * i);
         // Leaving at the first bad pair also keeps the compiler from turning the lookups
         // into slower vector code.
-        if (value == kNotHexPair) {
+        if (value == 0) {
             return false;
         }
         record.bytes[i] = static_cast<std::uint8_t>(value);
+        // kHexPair leaves the low byte, the only one the checksum looks at, as it is.
         sum += value;
     }
     record.byteCount = byteCount;
