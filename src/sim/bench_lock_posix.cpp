@@ -13,6 +13,8 @@
 #include <thread>
 
 #include "base/file_path.h"
+#include "sim/bench_lock_wait.h"
+
 namespace quillon::sim {
 namespace {
 
@@ -20,14 +22,7 @@ namespace {
 std::string holderOf(int fd) {
     char text[32] = {};
     const ssize_t got = ::pread(fd, text, sizeof text - 1, 0);
-    if (got <= 0) {
-        return {};
-    }
-    std::string pid(text, static_cast<std::size_t>(got));
-    while (!pid.empty() && (pid.back() == '\n' || pid.back() == '\r')) {
-        pid.pop_back();
-    }
-    return pid.find_first_not_of("0123456789") == std::string::npos ? pid : std::string();
+    return got > 0 ? holderPid(std::string(text, static_cast<std::size_t>(got))) : std::string();
 }
 
 }  // namespace
@@ -74,32 +69,22 @@ bool BenchLock::acquire(const std::string& folder, std::chrono::milliseconds wai
         ::close(fd);
         return false;
     }
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    bool told = false;
-    for (;;) {
+    const auto attempt = [&] {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            break;
+            return LockAttempt::Taken;
         }
-        if (errno != EWOULDBLOCK && errno != EINTR) {
-            err << program << ": " << path << ": cannot lock the bench: " << std::strerror(errno)
-                << '\n';
-            ::close(fd);
-            return false;
+        if (errno == EWOULDBLOCK || errno == EINTR) {
+            return LockAttempt::Busy;
         }
-        const std::string holder = holderOf(fd);
-        const std::string who = holder.empty() ? "another process" : "process " + holder;
-        if (std::chrono::steady_clock::now() >= deadline) {
-            err << program << ": the card is in use by " << who
-                << " (another quillon-cli or the Quillon window); nothing was done. Try again "
-                   "when it has finished.\n";
-            ::close(fd);
-            return false;
-        }
-        if (!told) {
-            err << program << ": the card is in use by " << who << "; waiting...\n" << std::flush;
-            told = true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        err << program << ": " << path << ": cannot lock the bench: " << std::strerror(errno)
+            << '\n';
+        return LockAttempt::Failed;
+    };
+    const auto pause = [] { std::this_thread::sleep_for(std::chrono::milliseconds(50)); };
+    if (!waitForLock(
+            attempt, [fd] { return holderOf(fd); }, pause, wait, err, program)) {
+        ::close(fd);
+        return false;
     }
     // The holder's process id, for the message of a process that waits.
     const std::string pid = std::to_string(::getpid()) + "\n";

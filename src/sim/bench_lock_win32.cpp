@@ -10,6 +10,7 @@
 
 #include "base/file_path.h"
 #include "sim/bench_lock.h"
+#include "sim/bench_lock_wait.h"
 
 namespace quillon::sim {
 namespace {
@@ -27,11 +28,7 @@ std::string holderOf(int fd) {
     if (!::ReadFile(handleOf(fd), text, sizeof text - 1, &got, &at) || got == 0) {
         return {};
     }
-    std::string pid(text, got);
-    while (!pid.empty() && (pid.back() == '\n' || pid.back() == '\r')) {
-        pid.pop_back();
-    }
-    return pid.find_first_not_of("0123456789") == std::string::npos ? pid : std::string();
+    return holderPid(std::string(text, got));
 }
 
 // The locked range: one byte well past the process id.
@@ -105,29 +102,21 @@ bool BenchLock::acquire(const std::string& folder, std::chrono::milliseconds wai
             << ::GetLastError() << ")\n";
         return false;
     }
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    bool told = false;
-    while (!tryLock(fd)) {
-        if (::GetLastError() != ERROR_LOCK_VIOLATION) {
-            err << program << ": " << pathText(path) << ": cannot lock the card (Windows error "
-                << ::GetLastError() << ")\n";
-            ::_close(fd);
-            return false;
+    const auto attempt = [&] {
+        if (tryLock(fd)) {
+            return LockAttempt::Taken;
         }
-        const std::string holder = holderOf(fd);
-        const std::string who = holder.empty() ? "another process" : "process " + holder;
-        if (std::chrono::steady_clock::now() >= deadline) {
-            err << program << ": the card is in use by " << who
-                << " (another quillon-cli or the Quillon window); nothing was done. Try again "
-                   "when it has finished.\n";
-            ::_close(fd);
-            return false;
+        if (::GetLastError() == ERROR_LOCK_VIOLATION) {
+            return LockAttempt::Busy;
         }
-        if (!told) {
-            err << program << ": the card is in use by " << who << "; waiting...\n" << std::flush;
-            told = true;
-        }
-        ::Sleep(50);
+        err << program << ": " << pathText(path) << ": cannot lock the card (Windows error "
+            << ::GetLastError() << ")\n";
+        return LockAttempt::Failed;
+    };
+    if (!waitForLock(
+            attempt, [fd] { return holderOf(fd); }, [] { ::Sleep(50); }, wait, err, program)) {
+        ::_close(fd);
+        return false;
     }
     // The holder's process id, for the message of a process that waits.
     const std::string pid = std::to_string(::GetCurrentProcessId()) + "\r\n";
