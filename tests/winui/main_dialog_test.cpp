@@ -300,6 +300,65 @@ TEST(NativeWindow, TheDeveloperMenuOffersTheCommandsWithoutAButton) {
     EXPECT_TRUE(w.menuGreyed(ui::kCmdDisplayPda));
 }
 
+// What the list's right-click menu showed: each entry's text and whether it could be chosen.
+struct ShownMenu {
+    std::vector<std::pair<std::wstring, bool>> entries;
+};
+
+// Records the popup menu the window shows, then closes it as Escape would (the menu runs its own
+// modal loop, which would otherwise wait for the person).
+LRESULT CALLBACK recordPopup(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                             DWORD_PTR data) {
+    auto* shown = reinterpret_cast<ShownMenu*>(data);
+    if (message == WM_INITMENUPOPUP) {
+        const auto menu = reinterpret_cast<HMENU>(wParam);
+        // The window fills in the states first; read them once it has.
+        const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+        shown->entries.clear();
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            wchar_t text[64] = {};
+            GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+            const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+            if ((state & MF_SEPARATOR) == 0) {
+                shown->entries.emplace_back(text, (state & (MF_GRAYED | MF_DISABLED)) == 0);
+            }
+        }
+        return result;
+    }
+    if (message == WM_ENTERIDLE && wParam == MSGF_MENU) {
+        EndMenu();
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+TEST(NativeWindow, TheListsMenuOffersItsCommandsOnlyForSelectedFiles) {
+    TempDir dir;
+    WindowRig w;
+    w.open();
+    w.drop({winui::wideFromUtf8(dir.write("first.pda", "3 3 4953 304d\r\n"))});
+    ShownMenu shown;
+    SetWindowSubclass(w.window, recordPopup, 1, reinterpret_cast<DWORD_PTR>(&shown));
+    // In case the menu never idles, a timer ends it all the same.
+    const UINT_PTR timer =
+        SetTimer(nullptr, 0, 2000, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
+    const auto rightClick = [&w](bool onRow) {
+        // A click selects the row it lands on (or none), then the list tells of the click.
+        ListView_SetItemState(w.item(1040), 0, onRow ? LVIS_SELECTED : 0, LVIS_SELECTED);
+        NMITEMACTIVATE click{};
+        click.hdr = {w.item(1040), 1040, NM_RCLICK};
+        click.iItem = onRow ? 0 : -1;
+        click.ptAction = {8, 8};
+        SendMessageW(w.window, WM_NOTIFY, 1040, reinterpret_cast<LPARAM>(&click));
+    };
+    using Entries = std::vector<std::pair<std::wstring, bool>>;
+    rightClick(false);
+    EXPECT_EQ(shown.entries, (Entries{{L"Get Info...", false}, {L"Remove", false}}));
+    rightClick(true);
+    EXPECT_EQ(shown.entries, (Entries{{L"Get Info...", true}, {L"Remove", true}}));
+    KillTimer(nullptr, timer);
+    RemoveWindowSubclass(w.window, recordPopup, 1);
+}
+
 TEST(NativeWindow, EscapeAndEnterOnTheListEndTheRun) {
     for (const WPARAM key : {VK_ESCAPE, VK_RETURN}) {
         WindowRig w;
