@@ -9,6 +9,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <cwchar>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -357,6 +358,46 @@ TEST(NativeWindow, TheListsMenuOffersItsCommandsOnlyForSelectedFiles) {
     EXPECT_EQ(shown.entries, (Entries{{L"Get Info...", true}, {L"Remove", true}}));
     KillTimer(nullptr, timer);
     RemoveWindowSubclass(w.window, recordPopup, 1);
+}
+
+TEST(NativeWindow, ControlsExplainThemselvesInTooltips) {
+    WindowRig w;
+    w.open();
+    // The window's tooltip control, as the mouse would find it.
+    struct Search {
+        HWND owner;
+        HWND found = nullptr;
+    } search{w.window};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND candidate, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            wchar_t name[64] = {};
+            GetClassNameW(candidate, name, 64);
+            if (std::wstring(name) == TOOLTIPS_CLASSW &&
+                GetWindow(candidate, GW_OWNER) == s->owner) {
+                s->found = candidate;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    ASSERT_NE(search.found, nullptr);
+    const auto tip = [&](int id) {
+        std::wstring text(512, L'\0');
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.hwnd = w.window;
+        tool.uId = reinterpret_cast<UINT_PTR>(w.item(id));
+        tool.lpszText = text.data();
+        SendMessageW(search.found, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&tool));
+        text.resize(std::wcslen(text.c_str()));
+        return text;
+    };
+    EXPECT_EQ(tip(1011), L"Update the selected card");  // Continue
+    EXPECT_EQ(tip(1040),
+              L"Files in this list are queued to be downloaded to the card.  To remove a file from "
+              L"the list, highlight it and right-click on it.");
 }
 
 TEST(NativeWindow, EscapeAndEnterOnTheListEndTheRun) {
