@@ -81,8 +81,8 @@ bool BenchLock::acquire(const std::string& folder, std::chrono::milliseconds wai
         return LockAttempt::Failed;
     };
     const auto pause = [] { std::this_thread::sleep_for(std::chrono::milliseconds(50)); };
-    if (!waitForLock(
-            attempt, [fd] { return holderOf(fd); }, pause, wait, err, program)) {
+    const auto holder = [fd] { return holderOf(fd); };
+    if (!waitForLock(attempt, holder, pause, wait, err, program)) {
         ::close(fd);
         return false;
     }

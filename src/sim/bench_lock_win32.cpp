@@ -113,8 +113,9 @@ bool BenchLock::acquire(const std::string& folder, std::chrono::milliseconds wai
             << ::GetLastError() << ")\n";
         return LockAttempt::Failed;
     };
-    if (!waitForLock(
-            attempt, [fd] { return holderOf(fd); }, [] { ::Sleep(50); }, wait, err, program)) {
+    const auto holder = [fd] { return holderOf(fd); };
+    const auto pause = [] { ::Sleep(50); };
+    if (!waitForLock(attempt, holder, pause, wait, err, program)) {
         ::_close(fd);
         return false;
     }
